@@ -1,0 +1,170 @@
+// tarvolen-fit: fits a data file with one model and prints the report lines the window would show.
+
+#include <charconv>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "common/errors.h"
+#include "common/file_io.h"
+#include "data/data_file.h"
+#include "data/grid_table.h"
+#include "fit/fit.h"
+#include "plot/chart.h"
+
+namespace tarvolen {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: tarvolen-fit --model M [options] FILE\n"
+    "\n"
+    "Loads FILE into the data grid as the window's Load Data command does, runs the fit of\n"
+    "model M and prints its report lines, one per line, as the results box would show them.\n"
+    "\n"
+    "  --model M                the model: a number 1..10 or a name: linear, quadratic,\n"
+    "                           compound, logarithmic, exponential, power, geometric,\n"
+    "                           geometric2, inverse, hyperbola\n"
+    "  --curve OUT              write the fitted curve as the chart holds it after the fit,\n"
+    "                           one \"x y\" pair per line with 17 significant digits (also when\n"
+    "                           the fit ended with an error after replacing the curve)\n"
+    "  --decimal-separator C    the decimal separator of the numbers in FILE and in the\n"
+    "                           report (default: the locale's, from LC_ALL / LC_NUMERIC / LANG)\n"
+    "  --help                   show this text\n"
+    "\n"
+    "The grid starts as the window's does: 21 rows, headers \"X\" and \"Y\". Data files hold\n"
+    "one point per line, X then Y, separated by blanks or tabs.\n"
+    "\n"
+    "Exit status: 0 when the fit reported its lines; 1 when an error ended the load or the fit\n"
+    "(its message, as the window's error box shows it, goes to standard error); 2 on a usage\n"
+    "error.\n";
+
+struct Options {
+  Model model = Model::kLinear;
+  std::string file;
+  std::optional<std::string> curve_out;
+  std::optional<char> decimal_separator;
+};
+
+[[noreturn]] void UsageError(const std::string& message) {
+  std::cerr << "tarvolen-fit: " << message << "\n\n" << kUsage;
+  std::exit(2);
+}
+
+Options ParseOptions(int argc, char** argv) {
+  Options options;
+  bool have_model = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) UsageError(arg + " needs a value");
+      return argv[++i];
+    };
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kUsage;
+      std::exit(0);
+    } else if (arg == "--model") {
+      const std::string text = value();
+      const auto model = ParseModel(text);
+      if (!model) UsageError("unknown model '" + text + "'");
+      options.model = *model;
+      have_model = true;
+    } else if (arg == "--curve") {
+      options.curve_out = value();
+    } else if (arg == "--decimal-separator") {
+      const std::string text = value();
+      if (text.size() != 1) UsageError("the decimal separator must be one character");
+      options.decimal_separator = text[0];
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      UsageError("unknown option " + arg);
+    } else if (options.file.empty()) {
+      options.file = arg;
+    } else {
+      UsageError("more than one data file given");
+    }
+  }
+  if (!have_model) UsageError("no model given (--model)");
+  if (options.file.empty()) UsageError("no data file given");
+  return options;
+}
+
+// The decimal separator of the user's locale; "." in the C locale.
+char LocaleDecimalSeparator() {
+  std::setlocale(LC_ALL, "");
+  const char* point = std::localeconv()->decimal_point;
+  const char separator = (point && std::strlen(point) == 1) ? point[0] : '.';
+  std::setlocale(LC_ALL, "C");
+  return separator;
+}
+
+void ShowError(const Exception& error) { std::cerr << ErrorBoxText(error.what()) << '\n'; }
+
+void WriteCurve(const std::string& path, const TLineSeries* curve) {
+  std::string text;
+  if (curve) {
+    const std::size_t count = curve->Count();
+    text.reserve(count * 40);
+    char buffer[64];
+    for (std::size_t i = 0; i < count; ++i) {
+      char* p = std::to_chars(buffer, buffer + 32, curve->XValues()[i],
+                              std::chars_format::general, 17).ptr;
+      *p++ = ' ';
+      p = std::to_chars(p, buffer + 63, curve->YValues()[i], std::chars_format::general, 17).ptr;
+      *p++ = '\n';
+      text.append(buffer, p);
+    }
+  }
+  WriteWholeFile(path, text);
+}
+
+int Run(const Options& options) {
+  const char separator = options.decimal_separator.value_or(LocaleDecimalSeparator());
+
+  GridTable grid;
+  grid.WriteHeaders();
+  TChart chart;
+  FitFields fields;
+  StringResultLines memo;
+
+  try {
+    LoadDataFile(options.file, grid);
+  } catch (const Exception& error) {
+    ShowError(error);
+    return 1;
+  }
+
+  int status = 0;
+  FitTarget target{grid, chart, fields, memo, separator};
+  try {
+    RunFit(options.model, target);
+  } catch (const Exception& error) {
+    ShowError(error);
+    status = 1;
+  }
+  std::string report;
+  for (const std::string& line : memo.Lines()) {
+    report += line;
+    report += '\n';
+  }
+  std::fwrite(report.data(), 1, report.size(), stdout);
+
+  if (options.curve_out) {
+    try {
+      WriteCurve(*options.curve_out, fields.CurveSeries);
+    } catch (const Exception& error) {
+      ShowError(error);
+      status = 1;
+    }
+  }
+  return status;
+}
+
+}  // namespace
+}  // namespace tarvolen
+
+int main(int argc, char** argv) {
+  const tarvolen::Options options = tarvolen::ParseOptions(argc, argv);
+  return tarvolen::Run(options);
+}

@@ -1,0 +1,12 @@
+#include "common/errors.h"
+
+namespace tarvolen {
+
+std::string ErrorBoxText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
+    return message + ".";
+  }
+  return message;
+}
+
+}  // namespace tarvolen

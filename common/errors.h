@@ -1,0 +1,65 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace tarvolen {
+
+// Every error the core raises carries the message the user sees; the window's top-level
+// handler shows it, the command-line program prints it. The core itself never prints.
+class Exception : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A cell text that is not a number: "'%s' is not a valid floating point value".
+class EConvertError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// Floating-point faults that end a fit.
+class EMathError : public Exception {
+ public:
+  using Exception::Exception;
+};
+class EInvalidOp : public EMathError {
+ public:
+  EInvalidOp() : EMathError("Invalid floating point operation") {}
+};
+class EZeroDivide : public EMathError {
+ public:
+  EZeroDivide() : EMathError("Floating point division by zero") {}
+};
+class EOverflow : public EMathError {
+ public:
+  EOverflow() : EMathError("Floating point overflow") {}
+};
+
+// A fit that cannot produce a meaningful result for a reason of its own (a singular system,
+// an iteration that does not settle).
+class EFitError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// File errors: "Cannot open file "%s". %s", "Cannot create file "%s". %s", "Stream write error".
+class EFOpenError : public Exception {
+ public:
+  using Exception::Exception;
+};
+class EFCreateError : public Exception {
+ public:
+  using Exception::Exception;
+};
+class EWriteError : public Exception {
+ public:
+  EWriteError() : Exception("Stream write error") {}
+};
+
+// The text an error box shows for `message`: a full stop is appended when the last character
+// sorts after the full stop, so "...value'" and "...overflow." stay as they are while a message
+// ending in a letter or digit gets one.
+std::string ErrorBoxText(const std::string& message);
+
+}  // namespace tarvolen

@@ -1,0 +1,195 @@
+#pragma once
+
+// Floating-point fault detection for the fits.
+//
+// An invalid operation, a division by zero and an overflow end a fit at the first operation that
+// raises them; underflow, denormal operands and inexact results pass. Checking the flags after
+// every operation is exact but slow, so arithmetic is written once as a template on its number
+// type and run in one of two ways:
+//
+//   * `Extended`: plain x87 arithmetic. The caller clears the flags, runs a whole row or block,
+//     and tests the flags once (`Clear`, `Raised`).
+//   * `Checked`: every operation tests the flags right after itself and throws the matching
+//     error (`EInvalidOp`, `EZeroDivide`, `EOverflow`).
+//
+// The pattern is: run plainly; only when the flags show a fault, restore the state from before
+// and run the same code again checked, which then throws at the first failing operation.
+
+#include <cfenv>
+#include <cmath>
+#include <cstdint>
+
+#include "common/errors.h"
+#include "common/extended.h"
+
+namespace tarvolen::fp {
+
+// Bits shared by the x87 status word and MXCSR: invalid (0), zero divide (2), overflow (3).
+inline constexpr unsigned kInvalidBit = 0x01;
+inline constexpr unsigned kZeroDivideBit = 0x04;
+inline constexpr unsigned kOverflowBit = 0x08;
+inline constexpr unsigned kFaultBits = kInvalidBit | kZeroDivideBit | kOverflowBit;
+
+// The fault bits raised since the last `Clear`. Reads the flags directly, so the read stays in
+// program order with the other volatile barriers below.
+inline unsigned RaisedBits() {
+  std::uint16_t status;
+  std::uint32_t mxcsr;
+  asm volatile("fnstsw %0" : "=am"(status));
+  asm volatile("stmxcsr %0" : "=m"(mxcsr));
+  return (status | mxcsr) & kFaultBits;
+}
+
+inline bool Raised() { return RaisedBits() != 0; }
+
+inline void Clear() {
+  asm volatile("" ::: "memory");
+  std::feclearexcept(FE_ALL_EXCEPT);
+  asm volatile("" ::: "memory");
+}
+
+// Throws the error for the first of the raised bits (invalid before zero divide before overflow:
+// one operation raises at most one of them in practice).
+[[noreturn]] void Throw(unsigned bits);
+
+inline void ThrowIfRaised() {
+  asm volatile("" ::: "memory");
+  if (const unsigned bits = RaisedBits()) Throw(bits);
+}
+
+// Saves the flags on construction and restores them on destruction: for code that may raise
+// flags of no concern to the fit (the fall-back text conversion).
+class FlagsKeeper {
+ public:
+  FlagsKeeper() { std::fegetexceptflag(&saved_, FE_ALL_EXCEPT); }
+  ~FlagsKeeper() { std::fesetexceptflag(&saved_, FE_ALL_EXCEPT); }
+  FlagsKeeper(const FlagsKeeper&) = delete;
+  FlagsKeeper& operator=(const FlagsKeeper&) = delete;
+
+ private:
+  std::fexcept_t saved_;
+};
+
+namespace detail {
+// Keeps the compiler from moving an operation across the flag test around it: the value must
+// exist in an x87 register at this point of the program.
+[[gnu::always_inline]] inline Extended Pin(Extended x) {
+  asm volatile("" : "+t"(x));
+  return x;
+}
+[[gnu::always_inline]] inline Extended Done(Extended r) {
+  r = Pin(r);
+  if (const unsigned bits = RaisedBits()) Throw(bits);
+  return r;
+}
+}  // namespace detail
+
+// An extended real whose every operation tests the flags and throws at the first fault.
+struct Checked {
+  Extended v = 0;
+  constexpr Checked() = default;
+  constexpr Checked(Extended x) : v(x) {}  // NOLINT: implicit on purpose, constants mix in
+  explicit operator Extended() const { return v; }
+};
+
+[[gnu::always_inline]] inline Checked operator+(Checked a, Checked b) {
+  return detail::Done(detail::Pin(a.v) + detail::Pin(b.v));
+}
+[[gnu::always_inline]] inline Checked operator-(Checked a, Checked b) {
+  return detail::Done(detail::Pin(a.v) - detail::Pin(b.v));
+}
+[[gnu::always_inline]] inline Checked operator*(Checked a, Checked b) {
+  return detail::Done(detail::Pin(a.v) * detail::Pin(b.v));
+}
+[[gnu::always_inline]] inline Checked operator/(Checked a, Checked b) {
+  return detail::Done(detail::Pin(a.v) / detail::Pin(b.v));
+}
+inline Checked operator-(Checked a) { return Checked(-a.v); }
+inline Checked& operator+=(Checked& a, Checked b) { return a = a + b; }
+inline Checked& operator-=(Checked& a, Checked b) { return a = a - b; }
+inline Checked& operator*=(Checked& a, Checked b) { return a = a * b; }
+inline Checked& operator/=(Checked& a, Checked b) { return a = a / b; }
+inline bool operator==(Checked a, Checked b) { return a.v == b.v; }
+inline bool operator!=(Checked a, Checked b) { return a.v != b.v; }
+inline bool operator<(Checked a, Checked b) { return a.v < b.v; }
+inline bool operator>(Checked a, Checked b) { return a.v > b.v; }
+inline bool operator<=(Checked a, Checked b) { return a.v <= b.v; }
+inline bool operator>=(Checked a, Checked b) { return a.v >= b.v; }
+
+// The value of either number type as a plain extended real.
+inline Extended Value(Extended x) { return x; }
+inline Extended Value(Checked x) { return x.v; }
+
+// Elementary functions for both number types. The logarithm of 0 raises division by zero, of a
+// negative number an invalid operation; the square root of a negative number is invalid.
+inline Extended Ln(Extended x) { return logl(x); }
+inline Extended Log10(Extended x) { return log10l(x); }
+inline Extended Exp(Extended x) { return expl(x); }
+inline Extended Sqrt(Extended x) { return sqrtl(x); }
+inline Extended Abs(Extended x) { return fabsl(x); }
+inline Checked Ln(Checked x) { return detail::Done(logl(detail::Pin(x.v))); }
+inline Checked Log10(Checked x) { return detail::Done(log10l(detail::Pin(x.v))); }
+inline Checked Exp(Checked x) { return detail::Done(expl(detail::Pin(x.v))); }
+inline Checked Sqrt(Checked x) { return detail::Done(sqrtl(detail::Pin(x.v))); }
+inline Checked Abs(Checked x) { return Checked(fabsl(x.v)); }
+
+// Rounding to the chart's 64-bit doubles: beyond the double range this raises an overflow.
+inline double ToDouble(Extended x) { return static_cast<double>(x); }
+inline double ToDouble(Checked x) {
+  double d = static_cast<double>(detail::Pin(x.v));
+  asm volatile("" : "+m"(d));
+  if (const unsigned bits = RaisedBits()) Throw(bits);
+  return d;
+}
+
+// Runs `body(T{})` with T = Extended and the flags cleared. When the run raised a fault or threw
+// one of the system's errors, the flags are cleared and `body(Checked{})` runs instead, so that
+// the error of the first failing operation (or the first bad text) is the one that escapes.
+// `body` must leave no trace of a plain run that failed: it commits its results only at its
+// end, or restores them itself before the checked run (see `GuardedRows`).
+template <class Body>
+void Guarded(Body&& body) {
+  Clear();
+  bool clean = false;
+  try {
+    body(Extended{});
+    clean = !Raised();
+  } catch (const Exception&) {
+    clean = false;
+  }
+  if (clean) return;
+  Clear();
+  body(Checked{});
+}
+
+// Runs `row(T{}, state, i)` for i in [begin, end) in blocks: each block runs plainly on a copy of
+// `state`, which is committed when the block ends clean. A block that raised a fault (or threw)
+// runs again checked from the state before it, so the error names the first failing row and
+// operation. `State` is a template `S<T>` constructible from `S<Extended>` and back.
+template <template <class> class State, class Row>
+void GuardedRows(std::size_t begin, std::size_t end, State<Extended>& state, Row&& row,
+                 std::size_t block = 2048) {
+  for (std::size_t first = begin; first < end; first += block) {
+    const std::size_t last = first + block < end ? first + block : end;
+    State<Extended> trial = state;
+    Clear();
+    bool clean = false;
+    try {
+      for (std::size_t i = first; i < last; ++i) row(Extended{}, trial, i);
+      asm volatile("" ::: "memory");
+      clean = !Raised();
+    } catch (const Exception&) {
+      clean = false;
+    }
+    if (clean) {
+      state = trial;
+      continue;
+    }
+    Clear();
+    State<Checked> checked(state);
+    for (std::size_t i = first; i < last; ++i) row(Checked{}, checked, i);
+    state = State<Extended>(checked);
+  }
+}
+
+}  // namespace tarvolen::fp

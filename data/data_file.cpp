@@ -1,0 +1,107 @@
+#include "data/data_file.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+
+#include "common/file_io.h"
+
+namespace tarvolen {
+namespace {
+
+bool IsSeparator(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u >= 1 && u <= 32;
+}
+
+// The number of lines of `text` (which holds no NUL): every line end (CR LF, CR or LF) ends a
+// line, and text after the last line end is one more line.
+std::size_t CountLines(std::string_view text) {
+  std::size_t lines = 0;
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const char c = text[i];
+    if (c == '\n') {
+      ++lines;
+    } else if (c == '\r') {
+      ++lines;
+      if (i + 1 < n && text[i + 1] == '\n') ++i;
+    }
+  }
+  if (n > 0 && text[n - 1] != '\n' && text[n - 1] != '\r') ++lines;
+  return lines;
+}
+
+// Splits one line into its fields and writes field j to cell (j, row).
+void FillRow(std::string_view line, int row, GridTable& grid) {
+  std::size_t i = 0;
+  const std::size_t n = line.size();
+  int field = 1;
+  std::string text;
+  while (true) {
+    while (i < n && IsSeparator(line[i])) ++i;
+    if (i >= n) break;
+    text.clear();
+    if (line[i] == '"') {
+      ++i;
+      while (i < n) {
+        if (line[i] == '"') {
+          if (i + 1 < n && line[i + 1] == '"') {
+            text += '"';
+            i += 2;
+            continue;
+          }
+          ++i;  // the closing quote ends the field
+          break;
+        }
+        const std::size_t stop = std::min(line.find('"', i), n);
+        text.append(line.substr(i, stop - i));
+        i = stop;
+      }
+    } else {
+      const std::size_t start = i;
+      while (i < n && !IsSeparator(line[i])) ++i;
+      text.assign(line.substr(start, i - start));
+    }
+    grid.SetCell(field, row, text);
+    if (field == std::numeric_limits<int>::max()) break;
+    ++field;
+  }
+}
+
+}  // namespace
+
+void FillGridFromText(std::string_view bytes, GridTable& grid) {
+  const std::string_view text = bytes.substr(0, std::min(bytes.find('\0'), bytes.size()));
+  const std::size_t lines = CountLines(text);
+  const int max_rows = std::numeric_limits<int>::max() - 1;
+  const int line_count = static_cast<int>(std::min<std::size_t>(lines, max_rows));
+  grid.SetRowCount(line_count + 1);
+  grid.ReserveRows(line_count + 1);
+
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  char number[16];
+  for (int row = 1; row <= line_count; ++row) {
+    const char* brk = p;
+    while (brk < end && *brk != '\r' && *brk != '\n') ++brk;
+    const std::string_view line(p, static_cast<std::size_t>(brk - p));
+    if (!line.empty()) {
+      const auto result = std::to_chars(number, number + sizeof number, row);
+      grid.SetCell(0, row, std::string(number, result.ptr));
+      FillRow(line, row, grid);
+    }
+    p = brk;
+    if (p < end) {
+      ++p;
+      if (*brk == '\r' && p < end && *p == '\n') ++p;
+    }
+  }
+}
+
+void LoadDataFile(const std::string& path, GridTable& grid) {
+  const std::string bytes = ReadWholeFile(path);
+  FillGridFromText(bytes, grid);
+}
+
+}  // namespace tarvolen

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarvolen {
+
+// The text cells behind the data grid `StringGrid1`, addressed by (column, row) from 0.
+//
+// The store is independent of the shown size: a cell may be written outside the shown rows or
+// columns and keeps its text until overwritten; changing `RowCount` neither clears nor discards
+// any text; a cell never written reads as the empty text. Column 0 holds row numbers, column 1
+// X, column 2 Y; columns 3 and beyond are never shown.
+class GridTable {
+ public:
+  static constexpr int kColCount = 3;
+  static constexpr int kInitialRowCount = 21;
+
+  GridTable();
+
+  int ColCount() const { return kColCount; }
+  int RowCount() const { return row_count_; }
+  // At least 1. A count not greater than the number of fixed rows drops the fixed rows to
+  // count - 1, for good: the header row stays an ordinary row after that.
+  void SetRowCount(int count);
+  int FixedRows() const { return fixed_rows_; }
+  int FixedCols() const { return 1; }
+  // Whether the user may edit the cell in place: a shown, non-fixed cell.
+  bool IsEditable(int col, int row) const;
+
+  const std::string& Cell(int col, int row) const;
+  void SetCell(int col, int row, std::string text);
+
+  // Swaps the texts of two cells of one row.
+  void SwapCells(int col_a, int col_b, int row);
+
+  // Grows the stored rows of the shown columns ahead of a load of `rows` rows.
+  void ReserveRows(int rows);
+
+  // The header texts "X" and "Y" in row 0.
+  void WriteHeaders();
+
+ private:
+  std::string& MutableCell(int col, int row);
+
+  int row_count_ = kInitialRowCount;
+  int fixed_rows_ = 1;
+  // The shown columns, each a vector grown on demand to the highest row written.
+  std::vector<std::string> columns_[kColCount];
+  // Hidden columns (3 and beyond), by row: hidden_[row][col - 3]. Kept only because a load
+  // stores them; nothing reads them back except `Cell`.
+  std::vector<std::vector<std::string>> hidden_;
+};
+
+// Exchange( X,Y): swaps the texts of columns 1 and 2 in rows 1 to RowCount - 1. Headers, row
+// numbers and hidden columns stay as they are.
+void ExchangeXY(GridTable& grid);
+
+}  // namespace tarvolen

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <array>
+
+#include "fit/matrice2.h"
+#include "fit/procedure.h"
+
+namespace tarvolen::fit {
+
+// Solves the 2 x 2 normal equations [[s0, sx], [sx, sxx]]·[k, m] = [sy, sxy] through the matrix
+// inverse and a product, returning (k, m). A singular matrix ends the fit with kSingularMessage.
+std::array<Extended, 2> SolveNormal2(Extended s0, Extended sx, Extended sxx, Extended sy,
+                                     Extended sxy);
+
+// y = a + b·x, by its normal equations.
+struct Linear {
+  template <class T>
+  struct Sums {
+    T ybar = Extended(0), s0 = Extended(0), sx = Extended(0), sxx = Extended(0),
+      sy = Extended(0), sxy = Extended(0);
+    Sums() = default;
+    template <class U>
+    explicit Sums(const Sums<U>& o)
+        : ybar(fp::Value(o.ybar)), s0(fp::Value(o.s0)), sx(fp::Value(o.sx)),
+          sxx(fp::Value(o.sxx)), sy(fp::Value(o.sy)), sxy(fp::Value(o.sxy)) {}
+  };
+
+  template <class T>
+  static void FirstRow(Sums<T>& s, RowReader<T>& row, T n) {
+    const T x = row.X();
+    const T y = row.Y();
+    // The mean is a running sum of y/n, not Sy/n: the two can differ in the last bits.
+    s.ybar = s.ybar + y / n;
+    s.s0 = s.s0 + T(Extended(1));
+    s.sx = s.sx + x;
+    s.sxx = s.sxx + x * x;
+    s.sy = s.sy + y;
+    s.sxy = s.sxy + x * y;
+  }
+
+  struct Coefficients {
+    Extended a, b;
+  };
+
+  static Coefficients Solve(const Sums<Extended>& s, const DataPoints&, Extended) {
+    const auto solution = SolveNormal2(s.s0, s.sx, s.sxx, s.sy, s.sxy);
+    return {solution[0], solution[1]};
+  }
+
+  template <class T>
+  static T Fitted(const Coefficients& c, T x) {
+    return T(c.b) * x + T(c.a);
+  }
+  template <class T>
+  static T Sample(const Coefficients& c, T x, T) {
+    return Fitted(c, x);
+  }
+  static std::array<ReportValue, 2> Report(const Coefficients& c) {
+    return {{{"a= ", c.a}, {"b= ", c.b}}};
+  }
+};
+
+}  // namespace tarvolen::fit

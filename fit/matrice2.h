@@ -1,0 +1,186 @@
+#pragma once
+
+// Dense linear algebra of the fits (`Matrice2`): product, transpose and inverse of dynamically
+// sized matrices of extended reals. The routines raise nothing: an operation that cannot be
+// carried out sets the status `MatError` and leaves its output exactly as it was. Floating-point
+// faults inside them (an overflow while eliminating, say) reach the caller as the flags or, with
+// the checked number type, as the error of the first failing operation.
+//
+// Every routine is a template on the number type its arithmetic runs in (`Extended`, or
+// `fp::Checked` to stop at the first faulting operation); the storage is always `Extended`.
+
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "common/extended.h"
+#include "common/fp_check.h"
+
+namespace tarvolen {
+
+using RCOVec = std::vector<Extended>;
+using RCOMat = std::vector<RCOVec>;  // [row][column]; columns = length of row 0
+using RCoVecE = std::vector<std::int32_t>;
+
+// Status codes of the last operation.
+inline constexpr int kMatOk = 0;
+inline constexpr int kMatSingular = 3;
+inline constexpr int kMatDimensions = 4;
+inline constexpr int kMatEmpty = 5;
+
+// The status of the last operation. One variable for the whole program: the routines are
+// neither re-entrant nor thread-safe.
+inline int MatError = kMatOk;
+
+// A rows x cols matrix of zeros.
+inline RCOMat ZeroMatrix(int rows, int cols) {
+  return RCOMat(static_cast<std::size_t>(rows), RCOVec(static_cast<std::size_t>(cols), 0));
+}
+
+// rows := number of rows; cols := length of row 0 (0 without rows). MatError := 0, or 5 when
+// `a` has no rows.
+inline void MatSize(const RCOMat& a, int& rows, int& cols) {
+  MatError = kMatOk;
+  cols = 0;
+  rows = static_cast<int>(a.size());
+  if (rows == 0) {
+    MatError = kMatEmpty;
+  } else {
+    cols = static_cast<int>(a[0].size());
+  }
+}
+
+namespace detail {
+// Re-sizes rows first, then columns; kept elements keep their values, new ones are 0.
+inline void Resize(RCOMat& m, int rows, int cols) {
+  m.resize(static_cast<std::size_t>(rows));
+  for (auto& row : m) row.resize(static_cast<std::size_t>(cols), 0);
+}
+}  // namespace detail
+
+// c := a * b, re-sized to rows(a) x cols(b). Each element sums a[i][k] * b[k][j] + s for k
+// rising. On an empty operand (5) or inner dimensions that differ (4), c is untouched.
+template <class T = Extended>
+int MatMult(const RCOMat& a, const RCOMat& b, RCOMat& c) {
+  int ra, ca, rb, cb;
+  MatSize(a, ra, ca);
+  if (MatError != kMatOk) return MatError;
+  MatSize(b, rb, cb);
+  if (MatError != kMatOk) return MatError;
+  if (ca != rb) return MatError = kMatDimensions;
+  detail::Resize(c, ra, cb);
+  for (int i = 0; i < ra; ++i) {
+    for (int j = 0; j < cb; ++j) {
+      T s = Extended(0);
+      for (int k = 0; k < ca; ++k) s = T(a[i][k]) * T(b[k][j]) + s;
+      c[i][j] = fp::Value(s);
+    }
+  }
+  return MatError;
+}
+
+// t := transpose of a, re-sized to cols(a) x rows(a). On an empty operand t is untouched.
+inline int MatTranspose(const RCOMat& a, RCOMat& t) {
+  int rows, cols;
+  MatSize(a, rows, cols);
+  if (MatError != kMatOk) return MatError;
+  detail::Resize(t, cols, rows);
+  for (int i = 0; i < rows; ++i) {
+    for (int j = 0; j < cols; ++j) t[j][i] = a[i][j];
+  }
+  return MatError;
+}
+
+// Factorises the n x n matrix `a` in place by elimination with complete pivoting, storing the
+// inverse of the lower factor: afterwards the upper triangle with the diagonal holds U and the
+// strict lower triangle holds that of M, with M unit lower triangular and M·P·A·Q = U. P takes
+// row row_perm[i] of A to row i, Q column col_perm[j] to column j. An exact zero pivot, or a zero
+// left on the diagonal, sets MatError to 3 and leaves `a` partly factored.
+template <class T = Extended>
+void LUDecompose(int n, RCOMat& a, RCoVecE& col_perm, RCoVecE& row_perm) {
+  for (int i = 0; i < n; ++i) col_perm[i] = row_perm[i] = i;
+  for (int k = 0; k + 1 < n && MatError == kMatOk; ++k) {
+    // The first largest element in row-by-row order wins; (k, k) wins every tie it is part of.
+    Extended best = std::abs(a[k][k]);
+    int p = k, q = k;
+    for (int i = k; i < n; ++i) {
+      for (int j = k; j < n; ++j) {
+        if (std::abs(a[i][j]) > best) {
+          best = std::abs(a[i][j]);
+          p = i;
+          q = j;
+        }
+      }
+    }
+    if (best == 0) {
+      MatError = kMatSingular;
+      break;
+    }
+    if (q != k) {
+      for (int i = 0; i < n; ++i) std::swap(a[i][k], a[i][q]);
+      std::swap(col_perm[k], col_perm[q]);
+    }
+    if (p != k) {
+      std::swap(a[k], a[p]);
+      std::swap(row_perm[k], row_perm[p]);
+    }
+    const T pivot = a[k][k];
+    for (int i = k + 1; i < n; ++i) {
+      const T f = T(a[i][k]) / pivot;
+      for (int j = k + 1; j < n; ++j) a[i][j] = fp::Value(T(a[i][j]) - f * T(a[k][j]));
+      for (int j = 0; j < k; ++j) a[i][j] = fp::Value(T(a[i][j]) - f * T(a[k][j]));
+      a[i][k] = fp::Value(-f);
+    }
+  }
+  if (MatError == kMatOk) {
+    for (int i = 0; i < n; ++i) {
+      if (a[i][i] == 0) {
+        MatError = kMatSingular;
+        break;
+      }
+    }
+  }
+}
+
+// x := solution of the unfactored system A·x = b, from the factors of LUDecompose. `x` and `b`
+// may be the same vector: b is only read while the work vector is written.
+template <class T = Extended>
+void LUSolve(const RCOMat& a, int n, RCOVec& x, const RCoVecE& row_perm, const RCoVecE& col_perm,
+             const RCOVec& b) {
+  x.resize(static_cast<std::size_t>(n), 0);
+  RCOVec y(static_cast<std::size_t>(n), 0);
+  for (int i = n - 1; i >= 0; --i) {
+    T s = b[row_perm[i]];
+    for (int j = 0; j < i; ++j) s = T(a[i][j]) * T(b[row_perm[j]]) + s;
+    for (int j = i + 1; j < n; ++j) s = s - T(a[i][j]) * T(y[j]);
+    y[i] = fp::Value(s / T(a[i][i]));
+  }
+  for (int i = 0; i < n; ++i) x[col_perm[i]] = y[i];
+  MatError = kMatOk;
+}
+
+// b := inverse of the square matrix a, re-sized to n x n; `a` is overwritten by its factors.
+// A non-square a (4) or an empty one (5) leaves both untouched; a singular one (3) leaves b
+// untouched and a partly factored.
+template <class T = Extended>
+int MatInverse(RCOMat& a, RCOMat& b) {
+  int rows, cols;
+  MatSize(a, rows, cols);
+  if (MatError != kMatOk) return MatError;
+  if (rows != cols) return MatError = kMatDimensions;
+  const int n = rows;
+  RCOVec x(static_cast<std::size_t>(n), 0);
+  RCoVecE col_perm(static_cast<std::size_t>(n)), row_perm(static_cast<std::size_t>(n));
+  LUDecompose<T>(n, a, col_perm, row_perm);
+  if (MatError != kMatOk) return MatError;
+  detail::Resize(b, n, n);
+  for (int c = 0; c < n; ++c) {
+    std::fill(x.begin(), x.end(), Extended(0));
+    x[c] = 1;
+    LUSolve<T>(a, n, x, row_perm, col_perm, x);
+    for (int i = 0; i < n; ++i) b[i][c] = x[i];
+  }
+  return MatError;
+}
+
+}  // namespace tarvolen

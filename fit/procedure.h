@@ -1,0 +1,205 @@
+#pragma once
+
+// The fit procedure shared by the ten models. A model type supplies what differs:
+//
+//   template <class T> struct Sums          first-pass accumulators (Ȳ among them), constructible
+//                                           from Sums<U>; `ybar` is the running sum of y/n
+//   FirstRow(Sums<T>&, RowReader<T>&, T n)  one row of the first pass; reads X and Y itself, in
+//                                           the model's order, transforming X before Y is read
+//   Coefficients                            the solved coefficients
+//   Solve(const Sums<Extended>&, const DataPoints&, Extended n) -> Coefficients
+//                                           step 4, including any refinement; throws on failure
+//   Fitted(const Coefficients&, T x) -> T   ŷ(x), evaluated in the model's order
+//   Sample(const Coefficients&, T x, T previous_y) -> T
+//                                           ŷ at a curve sample (the hyperbola guards its pole)
+//   Report(const Coefficients&)             the coefficient lines, in order
+//
+// Floating-point faults end the fit at the first failing operation: each pass runs plainly in
+// blocks and reruns a block checked only when its flags show a fault (see common/fp_check.h).
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/errors.h"
+#include "common/fp_check.h"
+#include "common/number_text.h"
+#include "fit/fit.h"
+
+namespace tarvolen::fit {
+
+// The converted cells of the data rows 1..n (index 0 is row 1). The grid cannot change while
+// a fit runs, so the later passes use these numbers instead of converting the texts again.
+struct DataPoints {
+  std::vector<Extended> x;
+  std::vector<Extended> y;
+  std::size_t Count() const { return x.size(); }
+};
+
+// Reads the cells of one data row during the first pass, keeping the numbers.
+template <class T>
+class RowReader {
+ public:
+  RowReader(const GridTable& grid, DataPoints& points, std::size_t index, char separator)
+      : grid_(grid), points_(points), index_(index), separator_(separator) {}
+  T X() {
+    const Extended x = TextToFloat(grid_.Cell(1, Row()), separator_);
+    points_.x[index_] = x;
+    return T(x);
+  }
+  T Y() {
+    const Extended y = TextToFloat(grid_.Cell(2, Row()), separator_);
+    points_.y[index_] = y;
+    return T(y);
+  }
+
+ private:
+  int Row() const { return static_cast<int>(index_) + 1; }
+  const GridTable& grid_;
+  DataPoints& points_;
+  std::size_t index_;
+  char separator_;
+};
+
+// The running sums of the second pass; `sse` is what StdError holds meanwhile.
+template <class T>
+struct SecondPassSums {
+  T ssr = Extended(0), sst = Extended(0), sse = Extended(0);
+  SecondPassSums() = default;
+  template <class U>
+  explicit SecondPassSums(const SecondPassSums<U>& o)
+      : ssr(fp::Value(o.ssr)), sst(fp::Value(o.sst)), sse(fp::Value(o.sse)) {}
+};
+
+// One label and value of the report.
+struct ReportValue {
+  const char* label;
+  Extended value;
+};
+
+// Step 5: frees the previous curve and attaches a new, empty line series.
+TLineSeries& ReplaceCurve(TChart& chart, FitFields& fields);
+
+// Step 7: adds the 20·n + 1 samples x_i = ((last - first) / m)·i + first, i = 0..m, with
+// y = sample(x_i, y_{i-1}). Points are added in order of i; a failing sample ends the fit with
+// the points before it on the curve.
+template <class SampleFn>
+void SampleCurve(TLineSeries& curve, Extended first, Extended last, long long m,
+                 SampleFn&& sample) {
+  fp::Clear();
+  const fp::Checked step_checked = (fp::Checked(last) - fp::Checked(first)) /
+                                   fp::Checked(static_cast<Extended>(m));
+  const Extended step = step_checked.v;
+  curve.ReservePoints(static_cast<std::size_t>(m) + 1, last < first);
+
+  constexpr long long kBlock = 4096;
+  double xs[kBlock];
+  double ys[kBlock];
+  Extended previous_y = 0;
+  for (long long begin = 0; begin <= m; begin += kBlock) {
+    const long long end = begin + kBlock <= m + 1 ? begin + kBlock : m + 1;
+    fp::Clear();
+    Extended prev = previous_y;
+    for (long long i = begin; i < end; ++i) {
+      const Extended x = step * static_cast<Extended>(i) + first;
+      const Extended y = sample(x, prev);
+      prev = y;
+      xs[i - begin] = static_cast<double>(x);
+      ys[i - begin] = static_cast<double>(y);
+    }
+    asm volatile("" ::: "memory");
+    if (!fp::Raised()) {
+      curve.AddPoints(xs, ys, static_cast<std::size_t>(end - begin));
+      previous_y = prev;
+      continue;
+    }
+    // A sample of this block failed: add the samples one by one up to the failing operation.
+    fp::Clear();
+    fp::Checked prev_checked = previous_y;
+    for (long long i = begin; i < end; ++i) {
+      const fp::Checked x =
+          fp::Checked(step) * fp::Checked(static_cast<Extended>(i)) + fp::Checked(first);
+      const fp::Checked y = sample(x, prev_checked);
+      const double xd = fp::ToDouble(x);
+      const double yd = fp::ToDouble(y);
+      curve.AddPoint(xd, yd);
+      prev_checked = y;
+    }
+    previous_y = prev_checked.v;
+  }
+}
+
+// The whole procedure for one model.
+template <class M>
+void RunProcedure(FitTarget& target) {
+  const GridTable& grid = target.grid;
+  const char separator = target.decimal_separator;
+  FitFields& fields = target.fields;
+
+  // 1. Empty the results box.
+  target.memo.Clear();
+
+  // 2-3. First pass over rows 1..n: convert X, then Y, and add to the sums.
+  const int n = grid.RowCount() - 1;
+  const Extended n_ext = static_cast<Extended>(n);
+  DataPoints points;
+  points.x.resize(static_cast<std::size_t>(n));
+  points.y.resize(static_cast<std::size_t>(n));
+  typename M::template Sums<Extended> sums;
+  fp::GuardedRows<M::template Sums>(
+      0, static_cast<std::size_t>(n), sums, [&](auto tag, auto& s, std::size_t i) {
+        using T = decltype(tag);
+        RowReader<T> row(grid, points, i, separator);
+        M::FirstRow(s, row, T(n_ext));
+      });
+
+  // 4. Solve (and refine).
+  const typename M::Coefficients c = M::Solve(sums, points, n_ext);
+
+  // 5. Replace the curve.
+  TLineSeries& curve = ReplaceCurve(target.chart, fields);
+
+  // 6. Sampling range: the first and the last row's X, in grid order.
+  fields.CurveXFirst = TextToFloat(grid.Cell(1, 1), separator);
+  fields.CurveXLast = TextToFloat(grid.Cell(1, n), separator);
+
+  // 7. Sample the curve: 20 points per data row, m + 1 in all.
+  const long long m = 20LL * n;
+  SampleCurve(curve, fields.CurveXFirst, fields.CurveXLast, m,
+              [&](auto x, auto previous_y) { return M::Sample(c, x, previous_y); });
+
+  // 8-9. Second pass: the statistics on the untransformed Y.
+  fields.StdError = 0;
+  const Extended ybar = sums.ybar;
+  SecondPassSums<Extended> stats;
+  fp::GuardedRows<SecondPassSums>(
+      0, points.Count(), stats, [&](auto tag, auto& s, std::size_t i) {
+        using T = decltype(tag);
+        const T x = points.x[i];
+        const T y = points.y[i];
+        const T yhat = M::Fitted(c, x);
+        const T explained = yhat - T(ybar);
+        s.ssr = s.ssr + explained * explained;
+        const T total = y - T(ybar);
+        s.sst = s.sst + total * total;
+        const T residual = y - yhat;
+        s.sse = s.sse + residual * residual;
+        fields.StdError = fp::Value(s.sse);
+      });
+
+  // 10. Statistics: the divisor is n - 2 for every model.
+  fields.StdError = stats.sse;
+  fp::Clear();
+  fields.StdError =
+      fp::Sqrt(fp::Checked(fields.StdError) / fp::Checked(static_cast<Extended>(n - 2))).v;
+  fields.CorrCoef = fp::Sqrt(fp::Checked(stats.ssr) / fp::Checked(stats.sst)).v;
+
+  // 11. Report.
+  for (const ReportValue& value : M::Report(c)) {
+    target.memo.Add(value.label + FloatToText(value.value, separator));
+  }
+  target.memo.Add("Standard Error= " + FloatToText(fields.StdError, separator));
+  target.memo.Add("correlation coefficient= " + FloatToText(fields.CorrCoef, separator));
+}
+
+}  // namespace tarvolen::fit

@@ -1,0 +1,130 @@
+#include "plot/series.h"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+#include "plot/chart.h"
+
+namespace tarvolen {
+
+TChartSeries::~TChartSeries() {
+  if (parent_) parent_->RemoveFromList(this);
+}
+
+void TChartSeries::SetParentChart(TChart* chart) {
+  if (parent_ == chart) return;
+  if (parent_) {
+    parent_->RemoveFromList(this);
+    parent_ = nullptr;  // also when the old parent did not list it
+  }
+  if (!chart) return;
+  parent_ = chart;
+  if (chart->IsListed(this)) return;
+  if (series_color_ == clAutoColor) series_color_ = chart->FirstFreeColor();
+  chart->AppendSeries(this);
+}
+
+void TChartSeries::SetSeriesColor(TColor color) {
+  series_color_ = color;
+  Changed();
+}
+
+void TChartSeries::SetActive(bool active) {
+  active_ = active;
+  Changed();
+}
+
+void TChartSeries::Changed() {
+  if (parent_) parent_->Invalidate();
+}
+
+std::size_t TChartSeries::AddPoint(double x, double y) {
+  std::size_t index;
+  if (x_.Empty() || !(x < x_.Last())) {
+    index = x_.Count();
+    x_.PushBack(x);
+    y_.PushBack(y);
+  } else {
+    // After the last value not greater than x.
+    index = static_cast<std::size_t>(std::upper_bound(x_.begin(), x_.end(), x) - x_.begin());
+    x_.Insert(index, x);
+    y_.Insert(index, y);
+  }
+  Changed();
+  return index;
+}
+
+void TChartSeries::AddPoints(const double* xs, const double* ys, std::size_t count) {
+  if (count == 0) return;
+  const bool ascending = std::is_sorted(xs, xs + count);
+  if (ascending && (x_.Empty() || !(xs[0] < x_.Last()))) {
+    x_.Reserve(count, false);
+    y_.Reserve(count, false);
+    for (std::size_t i = 0; i < count; ++i) {
+      x_.PushBack(xs[i]);
+      y_.PushBack(ys[i]);
+    }
+    Changed();
+    return;
+  }
+  const bool strictly_descending =
+      std::adjacent_find(xs, xs + count, [](double a, double b) { return !(b < a); }) ==
+      xs + count;
+  if (strictly_descending && (x_.Empty() || xs[0] < x_.First())) {
+    x_.Reserve(count, true);
+    y_.Reserve(count, true);
+    for (std::size_t i = 0; i < count; ++i) {
+      x_.PushFront(xs[i]);
+      y_.PushFront(ys[i]);
+    }
+    Changed();
+    return;
+  }
+  // Unordered: a stable sort of the new pairs merged after the stored ones on equal X gives the
+  // order that adding them one by one gives.
+  std::vector<std::size_t> order(count);
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [xs](std::size_t a, std::size_t b) { return xs[a] < xs[b]; });
+  const std::size_t old_count = x_.Count();
+  std::vector<double> mx, my;
+  mx.reserve(old_count + count);
+  my.reserve(old_count + count);
+  std::size_t i = 0;
+  for (std::size_t k : order) {
+    while (i < old_count && !(xs[k] < x_[i])) {
+      mx.push_back(x_[i]);
+      my.push_back(y_[i]);
+      ++i;
+    }
+    mx.push_back(xs[k]);
+    my.push_back(ys[k]);
+  }
+  for (; i < old_count; ++i) {
+    mx.push_back(x_[i]);
+    my.push_back(y_[i]);
+  }
+  x_.Clear();
+  y_.Clear();
+  x_.Reserve(mx.size(), false);
+  y_.Reserve(my.size(), false);
+  for (std::size_t k = 0; k < mx.size(); ++k) {
+    x_.PushBack(mx[k]);
+    y_.PushBack(my[k]);
+  }
+  Changed();
+}
+
+void TChartSeries::ReservePoints(std::size_t count, bool descending) {
+  x_.Reserve(count, descending);
+  y_.Reserve(count, descending);
+}
+
+void TChartSeries::Clear() {
+  x_.Clear();
+  y_.Clear();
+  Changed();
+}
+
+}  // namespace tarvolen
