@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "common/errors.h"
 
@@ -40,20 +41,17 @@ class FileDescriptor {
   throw EFCreateError("Cannot create file \"" + FullPath(path) + "\". " + std::strerror(error));
 }
 
-}  // namespace
-
-std::string FullPath(const std::string& path) {
-  std::error_code ec;
-  const std::filesystem::path full = std::filesystem::absolute(path, ec);
-  return ec ? path : full.lexically_normal().string();
-}
-
-std::string ReadWholeFile(const std::string& path) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+// Reads up to the end of the file or up to the first `stop` byte, when there is one.
+std::string ReadFile(const std::string& path, std::optional<char> stop) {
+  // Without O_NONBLOCK, opening a named pipe waits until some program opens it for writing:
+  // forever, when none does. Reads block as usual again afterwards.
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) ThrowOpen(path, errno);
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) ThrowOpen(path, errno);
   if (S_ISDIR(info.st_mode)) ThrowOpen(path, EISDIR);
+  const int flags = ::fcntl(fd.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) ThrowOpen(path, errno);
 
   std::string bytes;
   if (S_ISREG(info.st_mode) && info.st_size > 0) {
@@ -67,10 +65,29 @@ std::string ReadWholeFile(const std::string& path) {
       ThrowOpen(path, errno);
     }
     if (got == 0) break;
-    bytes.append(chunk, static_cast<std::size_t>(got));
+    const auto count = static_cast<std::size_t>(got);
+    if (stop) {
+      if (const void* at = std::memchr(chunk, *stop, count)) {
+        bytes.append(chunk, static_cast<std::size_t>(static_cast<const char*>(at) - chunk));
+        break;
+      }
+    }
+    bytes.append(chunk, count);
   }
   return bytes;
 }
+
+}  // namespace
+
+std::string FullPath(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path full = std::filesystem::absolute(path, ec);
+  return ec ? path : full.lexically_normal().string();
+}
+
+std::string ReadWholeFile(const std::string& path) { return ReadFile(path, std::nullopt); }
+
+std::string ReadFileUntil(const std::string& path, char stop) { return ReadFile(path, stop); }
 
 void WriteWholeFile(const std::string& path, std::string_view bytes) {
   namespace fs = std::filesystem;

@@ -100,7 +100,8 @@ void FillGridFromText(std::string_view bytes, GridTable& grid) {
 }
 
 void LoadDataFile(const std::string& path, GridTable& grid) {
-  const std::string bytes = ReadWholeFile(path);
+  // The text ends at the first NUL: reading stops there too.
+  const std::string bytes = ReadFileUntil(path, '\0');
   FillGridFromText(bytes, grid);
 }
 
