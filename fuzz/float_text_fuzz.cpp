@@ -19,12 +19,6 @@
 namespace tarvolen::fuzz {
 namespace {
 
-std::string Show(Extended v) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.21Lg", v);
-  return buffer;
-}
-
 // The digits of `text` between its sign and its exponent, leading zeros dropped.
 int SignificantDigits(const std::string& text) {
   int count = 0;

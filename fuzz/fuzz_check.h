@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/extended.h"
+
 namespace tarvolen::fuzz {
 
 [[noreturn]] inline void Fail(std::string_view what, std::string_view detail = {}) {
@@ -26,6 +28,13 @@ inline bool ShowsNanOrInf(std::string_view text) {
   std::string lower(text);
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return lower.find("nan") != std::string::npos || lower.find("inf") != std::string::npos;
+}
+
+// A value with all its digits, for the finding's message.
+inline std::string Show(Extended v) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.21Lg", v);
+  return buffer;
 }
 
 }  // namespace tarvolen::fuzz

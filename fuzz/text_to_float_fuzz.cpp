@@ -65,12 +65,6 @@ bool ReferenceValue(std::string_view t, char sep, Extended& value) {
   return true;
 }
 
-std::string Show(Extended v) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.21Lg", v);
-  return buffer;
-}
-
 }  // namespace
 }  // namespace tarvolen::fuzz
 
