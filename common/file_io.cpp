@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "common/errors.h"
+#include "common/huge_pages.h"
 
 namespace tarvolen {
 namespace {
@@ -56,6 +57,7 @@ std::string ReadFile(const std::string& path, std::optional<char> stop) {
   std::string bytes;
   if (S_ISREG(info.st_mode) && info.st_size > 0) {
     bytes.reserve(static_cast<std::size_t>(info.st_size));
+    AdviseHugePages(bytes.data(), bytes.capacity());
   }
   char chunk[1 << 16];
   for (;;) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/huge_pages.h"
+
 namespace tarvolen {
 namespace {
 const std::string kEmpty;
@@ -57,7 +59,10 @@ void GridTable::SwapCells(int col_a, int col_b, int row) {
 }
 
 void GridTable::ReserveRows(int rows) {
-  for (auto& column : columns_) column.reserve(static_cast<std::size_t>(std::max(rows, 0)));
+  for (auto& column : columns_) {
+    column.reserve(static_cast<std::size_t>(std::max(rows, 0)));
+    AdviseHugePages(column.data(), column.capacity() * sizeof(std::string));
+  }
 }
 
 void GridTable::WriteHeaders() {
