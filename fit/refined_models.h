@@ -92,6 +92,14 @@ T One() {
 }
 inline fp::Checked Ten() { return fp::Checked(10); }
 
+// The logarithm memo of a pass: a pass raises one b to every x (compound) or raises every x and
+// then uses ln x again (the power-type models), so most logarithms are taken once.
+template <class T>
+LnMemo* PassMemo() {
+  thread_local LnMemo memo;
+  return &memo;
+}
+
 // y = a·bˣ: f = bˣ·a, df/da = bˣ, df/db = b^(x-1)·(a·x).
 struct Compound {
   template <class T>
@@ -109,14 +117,14 @@ struct Compound {
   }
   template <class T>
   static T Value(T a, T b, T x) {
-    return tarvolen::Power(b, x) * a;
+    return tarvolen::Power(b, x, PassMemo<T>()) * a;
   }
   template <class T>
   static void Row(T a, T b, T x, T y, T& r, T& da, T& db) {
-    const T power = tarvolen::Power(b, x);
+    const T power = tarvolen::Power(b, x, PassMemo<T>());
     r = y - power * a;
     da = power;
-    const T lower = tarvolen::Power(b, x - One<T>());
+    const T lower = tarvolen::Power(b, x - One<T>(), PassMemo<T>());
     db = lower * (a * x);
   }
 };
@@ -157,7 +165,7 @@ struct PowerType {
   }
   template <class T>
   static T Value(T a, T b, T x) {
-    return tarvolen::Power(x, Exponent::Of(b, x)) * a;
+    return tarvolen::Power(x, Exponent::Of(b, x), PassMemo<T>()) * a;
   }
 };
 
@@ -173,11 +181,11 @@ struct Power : PowerType<Power> {
   }
   template <class T>
   static void Row(T a, T b, T x, T y, T& r, T& da, T& db) {
-    const T power = tarvolen::Power(x, b);
+    const T power = tarvolen::Power(x, b, PassMemo<T>());
     const T f = power * a;
     r = y - f;
     da = power;
-    db = fp::Ln(x) * f;
+    db = LnOf(x, PassMemo<T>()) * f;
   }
 };
 
@@ -193,10 +201,10 @@ struct Geometric : PowerType<Geometric> {
   }
   template <class T>
   static void Row(T a, T b, T x, T y, T& r, T& da, T& db) {
-    const T power = tarvolen::Power(x, b * x);
+    const T power = tarvolen::Power(x, b * x, PassMemo<T>());
     r = y - power * a;
     da = power;
-    const T ln_x = fp::Ln(x);
+    const T ln_x = LnOf(x, PassMemo<T>());
     db = (ln_x * (a * x)) * power;
   }
 };
@@ -213,10 +221,10 @@ struct Geometric2 : PowerType<Geometric2> {
   }
   template <class T>
   static void Row(T a, T b, T x, T y, T& r, T& da, T& db) {
-    const T power = tarvolen::Power(x, b / x);
+    const T power = tarvolen::Power(x, b / x, PassMemo<T>());
     r = y - power * a;
     da = power;
-    const T ln_x = fp::Ln(x);
+    const T ln_x = LnOf(x, PassMemo<T>());
     db = (ln_x * (a / x)) * power;
   }
 };
