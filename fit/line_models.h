@@ -59,9 +59,15 @@ struct LineThrough {
 
 namespace shape {
 
-// The shapes whose curve is computed at every sample, whatever x is.
+// The shapes fitted on Y itself (v = y, a = k, b = m), whose curve is computed at every
+// sample, whatever x is.
 template <class Derived>
-struct SampledEverywhere {
+struct OnY {
+  template <class T>
+  static T V(T y) {
+    return y;
+  }
+  static CoefficientPair FromLine(Extended k, Extended m) { return {k, m}; }
   template <class T>
   static T Sample(const CoefficientPair& c, T x, T) {
     return Derived::Value(c, x);
@@ -69,16 +75,11 @@ struct SampledEverywhere {
 };
 
 // ŷ = b·ln(x) + a.
-struct Logarithmic : SampledEverywhere<Logarithmic> {
+struct Logarithmic : OnY<Logarithmic> {
   template <class T>
   static T U(T x) {
     return fp::Ln(x);
   }
-  template <class T>
-  static T V(T y) {
-    return y;
-  }
-  static CoefficientPair FromLine(Extended k, Extended m) { return {k, m}; }
   template <class T>
   static T Value(const CoefficientPair& c, T x) {
     return T(c.b) * fp::Ln(x) + T(c.a);
@@ -86,16 +87,11 @@ struct Logarithmic : SampledEverywhere<Logarithmic> {
 };
 
 // ŷ = b/x + a, at every curve sample: one falling on x = 0 divides by zero.
-struct Inverse : SampledEverywhere<Inverse> {
+struct Inverse : OnY<Inverse> {
   template <class T>
   static T U(T x) {
     return T(Extended(1)) / x;
   }
-  template <class T>
-  static T V(T y) {
-    return y;
-  }
-  static CoefficientPair FromLine(Extended k, Extended m) { return {k, m}; }
   template <class T>
   static T Value(const CoefficientPair& c, T x) {
     return T(c.b) / x + T(c.a);

@@ -100,12 +100,16 @@ LnMemo* PassMemo() {
   return &memo;
 }
 
-// y = a·bˣ: f = bˣ·a, df/da = bˣ, df/db = b^(x-1)·(a·x).
-struct Compound {
+// The start line of the compound and exponential models runs through x itself.
+struct OnX {
   template <class T>
   static T Abscissa(T x) {
     return x;
   }
+};
+
+// y = a·bˣ: f = bˣ·a, df/da = bˣ, df/db = b^(x-1)·(a·x).
+struct Compound : OnX {
   template <class T>
   static T LogY(T y) {
     return fp::Log10(y);
@@ -130,11 +134,7 @@ struct Compound {
 };
 
 // y = a·e^(b·x): f = e^(b·x)·a, df/da = e^(b·x), df/db = e^(b·x)·(a·x).
-struct Exponential {
-  template <class T>
-  static T Abscissa(T x) {
-    return x;
-  }
+struct Exponential : OnX {
   template <class T>
   static T LogY(T y) {
     return fp::Ln(y);

@@ -1,6 +1,6 @@
 #pragma once
 
-// A window's worth of fit targets for running the models through RunFit in tests.
+// Fit targets for tables of model cases: each case gets a window of its own, with a fresh chart.
 
 #include <gtest/gtest.h>
 
@@ -9,25 +9,12 @@
 #include <utility>
 #include <vector>
 
-#include "common/errors.h"
 #include "common/number_text.h"
-#include "data/grid_table.h"
-#include "fit/fit.h"
-#include "plot/chart.h"
+#include "fit_fixture.h"
 
-namespace tarvolen::fittest {
+namespace tarvolen::testing {
 
 using Rows = std::vector<std::pair<std::string, std::string>>;
-
-// The grid holds exactly `rows` as data rows 1..n.
-inline void FillGrid(GridTable& grid, const Rows& rows) {
-  grid.WriteHeaders();
-  grid.SetRowCount(static_cast<int>(rows.size()) + 1);
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    grid.SetCell(1, static_cast<int>(i) + 1, rows[i].first);
-    grid.SetCell(2, static_cast<int>(i) + 1, rows[i].second);
-  }
-}
 
 // Rows from numbers, written with 21 significant digits (every extended value reads back
 // exactly).
@@ -42,33 +29,29 @@ inline Rows NumberRows(const std::vector<long double>& xs, const std::vector<lon
   return rows;
 }
 
-struct FitWindow {
-  GridTable grid;
-  TChart chart;
-  FitFields fields;
-  StringResultLines memo;
-  FitTarget target{grid, chart, fields, memo, '.'};
+// The window of FitFixture, made once per case of a table.
+class FitWindow : public FitFixture {
+ public:
+  explicit FitWindow(const Rows& rows) { SetRows(rows); }
 
-  explicit FitWindow(const Rows& rows) { FillGrid(grid, rows); }
-
-  // Runs the fit; the message of the error that ended it, or "" when it reported.
-  std::string Run(Model model) {
-    try {
-      RunFit(model, target);
-    } catch (const Exception& error) {
-      return error.what();
-    }
-    return "";
-  }
+  using FitFixture::chart;
+  using FitFixture::fields;
+  using FitFixture::Fit;
+  using FitFixture::grid;
+  using FitFixture::Lines;
+  using FitFixture::memo;
 
   // The number after the label in the report line that starts with `label`.
   long double Reported(const std::string& label) const {
-    for (const std::string& line : memo.Lines()) {
+    for (const std::string& line : Lines()) {
       if (line.rfind(label, 0) == 0) return TextToFloat(line.substr(label.size()), '.');
     }
     ADD_FAILURE() << "no line " << label;
     return 0;
   }
+
+ private:
+  void TestBody() override {}
 };
 
-}  // namespace tarvolen::fittest
+}  // namespace tarvolen::testing

@@ -17,8 +17,8 @@
 namespace tarvolen {
 namespace {
 
-using fittest::FitWindow;
-using fittest::Rows;
+using testing::FitWindow;
+using testing::Rows;
 
 const Rows kFivePoints = {{"1", "2"}, {"2", "4"}, {"3", "5"}, {"4", "4"}, {"5", "5"}};
 const Rows kGrowth = {{"1", "3"}, {"2", "7"}, {"3", "20"}, {"4", "55"}, {"5", "148"}};
@@ -43,8 +43,8 @@ TEST(ModelFits, ReportTheWorkedExamplesLineForLine) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(ModelName(c.model)));
     FitWindow window(kFivePoints);
-    EXPECT_EQ(window.Run(c.model), "");
-    EXPECT_EQ(window.memo.Lines(), c.lines);
+    EXPECT_EQ(window.Fit(c.model), "");
+    EXPECT_EQ(window.Lines(), c.lines);
     ASSERT_NE(window.fields.CurveSeries, nullptr);
     EXPECT_EQ(window.fields.CurveSeries->Count(), 101u);
   }
@@ -66,8 +66,8 @@ TEST(ModelFits, RefinedModelsReachTheWorkedGrowthFigures) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(ModelName(c.model)));
     FitWindow window(kGrowth);
-    ASSERT_EQ(window.Run(c.model), "");
-    EXPECT_EQ(window.memo.Lines().size(), 4u);
+    ASSERT_EQ(window.Fit(c.model), "");
+    EXPECT_EQ(window.Lines().size(), 4u);
     EXPECT_NEAR(window.Reported("a= "), c.a, c.tolerance);
     EXPECT_NEAR(window.Reported("b= "), c.b, c.tolerance);
     EXPECT_NEAR(window.Reported("Standard Error= "), c.std_error, c.tolerance);
@@ -77,8 +77,8 @@ TEST(ModelFits, RefinedModelsReachTheWorkedGrowthFigures) {
 
 TEST(ModelFits, CompoundAndExponentialDescribeTheSameCurve) {
   FitWindow compound(kGrowth), exponential(kGrowth);
-  ASSERT_EQ(compound.Run(Model::kCompound), "");
-  ASSERT_EQ(exponential.Run(Model::kExponential), "");
+  ASSERT_EQ(compound.Fit(Model::kCompound), "");
+  ASSERT_EQ(exponential.Fit(Model::kExponential), "");
   EXPECT_NEAR(compound.Reported("a= "), exponential.Reported("a= "), 1e-7);
   EXPECT_NEAR(compound.Reported("b= "), std::exp(exponential.Reported("b= ")), 1e-7);
 }
@@ -107,9 +107,9 @@ TEST(ModelFits, RecoverTheCoefficientsOfExactData) {
     std::vector<long double> ys;
     // A little noise keeps the residual sum off zero, where q would divide 0 by 0.
     for (std::size_t i = 0; i < xs.size(); ++i) ys.push_back(c.f(xs[i]) * (1 + 1e-9L * (i % 2)));
-    FitWindow window(fittest::NumberRows(xs, ys));
-    ASSERT_EQ(window.Run(c.model), "");
-    EXPECT_EQ(window.memo.Lines().size(), 4u);
+    FitWindow window(testing::NumberRows(xs, ys));
+    ASSERT_EQ(window.Fit(c.model), "");
+    EXPECT_EQ(window.Lines().size(), 4u);
     EXPECT_NEAR(window.Reported("a= "), c.a, 1e-7);
     EXPECT_NEAR(window.Reported("b= "), c.b, 1e-7);
     EXPECT_NEAR(window.Reported("correlation coefficient= "), 1, 1e-7);
@@ -122,15 +122,15 @@ TEST(ModelFits, RecoverTheCoefficientsOfExactData) {
 
 TEST(ModelFits, QuadraticThroughThreePointsAndOnAStraightLine) {
   FitWindow three({{"1", "1"}, {"2", "5"}, {"4", "2"}});
-  ASSERT_EQ(three.Run(Model::kQuadratic), "");
-  ASSERT_EQ(three.memo.Lines().size(), 5u);
-  EXPECT_EQ(three.memo.Lines()[2].rfind("c= ", 0), 0u);
+  ASSERT_EQ(three.Fit(Model::kQuadratic), "");
+  ASSERT_EQ(three.Lines().size(), 5u);
+  EXPECT_EQ(three.Lines()[2].rfind("c= ", 0), 0u);
   EXPECT_NEAR(three.Reported("Standard Error= "), 0, 1e-15);
 
   const Rows on_line = {{"1", "3"}, {"2", "5"}, {"3", "7"}, {"4", "9"}, {"5", "11"}};
   FitWindow line(on_line), linear(on_line);
-  ASSERT_EQ(line.Run(Model::kQuadratic), "");
-  ASSERT_EQ(linear.Run(Model::kLinear), "");
+  ASSERT_EQ(line.Fit(Model::kQuadratic), "");
+  ASSERT_EQ(linear.Fit(Model::kLinear), "");
   EXPECT_NEAR(line.Reported("c= "), 0, 1e-15);
   EXPECT_NEAR(line.Reported("a= "), linear.Reported("a= "), 1e-14);
   EXPECT_NEAR(line.Reported("b= "), linear.Reported("b= "), 1e-14);
@@ -167,7 +167,7 @@ void ExpectSignificantDigits(long double value, long double certified, double di
 TEST(ModelFits, QuadraticMatchesPontiusCertifiedValues) {
   FitWindow window(NistRows("Pontius.txt"));
   ASSERT_EQ(window.grid.RowCount(), 41);
-  ASSERT_EQ(window.Run(Model::kQuadratic), "");
+  ASSERT_EQ(window.Fit(Model::kQuadratic), "");
   const auto certified = NistCertified("Pontius");
   ASSERT_EQ(certified.size(), 3u);
   ExpectSignificantDigits(window.Reported("a= "), certified.at("B0"), 14);
@@ -178,7 +178,7 @@ TEST(ModelFits, QuadraticMatchesPontiusCertifiedValues) {
 TEST(ModelFits, PowerMatchesDanWoodCertifiedValues) {
   FitWindow window(NistRows("DanWood.txt"));
   ASSERT_EQ(window.grid.RowCount(), 7);
-  ASSERT_EQ(window.Run(Model::kPower), "");
+  ASSERT_EQ(window.Fit(Model::kPower), "");
   const auto certified = NistCertified("DanWood");
   ASSERT_EQ(certified.size(), 2u);
   ExpectSignificantDigits(window.Reported("a= "), certified.at("b1"), 7.5);
@@ -191,8 +191,8 @@ TEST(ModelFits, HyperbolaCurveRunsFlatAcrossThePole) {
   const std::vector<long double> xs = {0.25, 0.5, 1.5, 3, 1.75};
   std::vector<long double> ys;
   for (long double x : xs) ys.push_back(2 * x / (x - 1));
-  FitWindow window(fittest::NumberRows(xs, ys));
-  ASSERT_EQ(window.Run(Model::kHyperbola), "");
+  FitWindow window(testing::NumberRows(xs, ys));
+  ASSERT_EQ(window.Fit(Model::kHyperbola), "");
   EXPECT_NEAR(window.Reported("a= "), 2, 1e-15);
   EXPECT_NEAR(window.Reported("b= "), -1, 1e-15);
   const TLineSeries& curve = *window.fields.CurveSeries;
@@ -226,8 +226,8 @@ void ExpectFailure(const FailureCase& c) {
   window.fields.CorrCoef = 444;
   window.memo.Add("lines of an earlier fit");
 
-  EXPECT_EQ(window.Run(c.model), c.message);
-  EXPECT_TRUE(window.memo.Lines().empty());
+  EXPECT_EQ(window.Fit(c.model), c.message);
+  EXPECT_TRUE(window.Lines().empty());
   EXPECT_EQ(window.fields.CorrCoef, 444);
   // The chart owns exactly one curve either way: the previous one, or the new one.
   EXPECT_EQ(window.chart.OwnedSeriesCount(), 1u);

@@ -12,8 +12,8 @@
 namespace tarvolen::fit {
 namespace {
 
-using fittest::FillGrid;
-using fittest::Rows;
+using testing::FitWindow;
+using testing::Rows;
 
 const Rows kGrowth = {{"1", "3"}, {"2", "7"}, {"3", "20"}, {"4", "55"}, {"5", "148"}};
 
@@ -21,9 +21,8 @@ const Rows kGrowth = {{"1", "3"}, {"2", "7"}, {"3", "20"}, {"4", "55"}, {"5", "1
 template <class M>
 CoefficientPair RefineRows(const Rows& rows, RefinementLog& log,
                            int max_iterations = kMaxIterations) {
-  GridTable grid;
-  FillGrid(grid, rows);
-  const FirstPassResult<M> first = FirstPass<M>(grid, '.');
+  const FitWindow window(rows);
+  const FirstPassResult<M> first = FirstPass<M>(window.grid, '.');
   return Refine<typename M::Shape>(first.points, M::Start(first.sums, first.n), &log,
                                    max_iterations);
 }
