@@ -397,10 +397,12 @@ class Typesetter {
   Metrics Measure(const Box& box, double px) const {
     switch (box.kind) {
       case Box::Kind::kText: {
-        QFontMetricsF fm(Font(box.italic, px));
-        // Cap height and descender of the face, not its line spacing.
-        return {fm.horizontalAdvance(box.text) + (box.italic ? px * 0.04 : 0.0), px * 0.70,
-                px * 0.22};
+        // The ink of the glyphs, so that margins and centring follow what is drawn.
+        const QFontMetricsF fm(Font(box.italic, px));
+        const QRectF ink = fm.tightBoundingRect(box.text);
+        const double lead = std::max(0.0, -ink.left());
+        return {lead + std::max(fm.horizontalAdvance(box.text), ink.right()), -ink.top(),
+                std::max(0.0, ink.bottom())};
       }
       case Box::Kind::kGap:
         return {box.gap * px, 0, 0};
@@ -432,10 +434,13 @@ class Typesetter {
   // Draws `box` with its baseline at `base`, starting at x; returns the x after it.
   double Draw(QPainter& p, const Box& box, double px, double x, double base) const {
     switch (box.kind) {
-      case Box::Kind::kText:
-        p.setFont(Font(box.italic, px));
-        p.drawText(QPointF(x, base), box.text);
+      case Box::Kind::kText: {
+        const QFont font = Font(box.italic, px);
+        const double lead = std::max(0.0, -QFontMetricsF(font).tightBoundingRect(box.text).left());
+        p.setFont(font);
+        p.drawText(QPointF(x + lead, base), box.text);
         return x + Measure(box, px).width;
+      }
       case Box::Kind::kGap:
         return x + box.gap * px;
       case Box::Kind::kRow:
@@ -722,7 +727,7 @@ QImage EquationPicture(const QString& file) {
   Typesetter set(px);
   for (; px > 7; px -= 0.5) {
     const Metrics m = set.Measure(formula, px);
-    if (m.width <= eq->width - 4 && m.ascent + m.descent <= eq->height - 4) break;
+    if (m.width <= eq->width - 6 && m.ascent + m.descent <= eq->height - 6) break;
   }
   const Metrics m = set.Measure(formula, px);
   QImage image = Opaque(eq->width, eq->height);
