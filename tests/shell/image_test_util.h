@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRect>
 #include <QString>
 
 namespace tarvolen::test {
@@ -25,6 +26,18 @@ inline QImage Canvas(QSize size, const QColor& color = QColor(255, 0, 255)) {
   QImage image(size, QImage::Format_ARGB32_Premultiplied);
   image.fill(color);
   return image;
+}
+
+// The box around every pixel of `image` in columns `from_x` on for which `pick` holds.
+template <typename Pick>
+QRect PixelsWhere(const QImage& image, Pick pick, int from_x = 0) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = from_x; x < image.width(); ++x) {
+      if (pick(image.pixel(x, y))) box |= QRect(x, y, 1, 1);
+    }
+  }
+  return box;
 }
 
 inline QString Hex(QRgb rgb) { return QColor::fromRgba(rgb).name(QColor::HexArgb); }

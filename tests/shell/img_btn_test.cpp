@@ -63,6 +63,13 @@ class ImgBtnTest : public ::testing::Test {
   void Press(QPoint pos = {5, 5}) { QTest::mousePress(btn_, Qt::LeftButton, {}, pos); }
   void Release(QPoint pos = {5, 5}) { QTest::mouseRelease(btn_, Qt::LeftButton, {}, pos); }
 
+  void PaintWindowBackground(const QColor& color) {
+    window_->setAutoFillBackground(true);
+    QPalette palette = window_->palette();
+    palette.setColor(QPalette::Window, color);
+    window_->setPalette(palette);
+  }
+
   std::unique_ptr<QWidget> window_;
   TImgBtn* btn_ = nullptr;
   int clicks_ = 0;
@@ -156,10 +163,7 @@ TEST_F(ImgBtnTest, ButtonWithoutPicturesPaintsNothingButStillClicks) {
   bare->show();
   int clicks = 0;
   bare->OnClick = [&] { ++clicks; };
-  window_->setAutoFillBackground(true);
-  QPalette palette = window_->palette();
-  palette.setColor(QPalette::Window, QColor(10, 200, 30));
-  window_->setPalette(palette);
+  PaintWindowBackground(QColor(10, 200, 30));
 
   const QImage shot = window_->grab(QRect(40, 40, 20, 20)).toImage();
   for (QPoint p : {QPoint(0, 0), QPoint(10, 10), QPoint(19, 19)}) {
@@ -173,10 +177,7 @@ TEST_F(ImgBtnTest, TransparentColourLetsTheParentShowThrough) {
   QImage image = Solid({20, 20}, QColor(255, 0, 255));
   image.setPixelColor(5, 5, Qt::black);
   btn_->SetPic(TPicture(image, true));
-  window_->setAutoFillBackground(true);
-  QPalette palette = window_->palette();
-  palette.setColor(QPalette::Window, QColor(10, 200, 30));
-  window_->setPalette(palette);
+  PaintWindowBackground(QColor(10, 200, 30));
   const QImage shot = window_->grab(QRect(10, 10, 20, 20)).toImage();
   EXPECT_EQ(shot.pixelColor(0, 19), QColor(10, 200, 30));
   EXPECT_EQ(shot.pixelColor(12, 3), QColor(10, 200, 30));

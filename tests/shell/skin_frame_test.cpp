@@ -43,15 +43,9 @@ TEST(CaptionButtonPlaces, SitOneBelowTheTopAtFixedDistancesFromTheRight) {
   EXPECT_EQ(places.ImgBtnClose, QPoint(748, 1));
 }
 
-// The box around the caption's bright pixels on a dark title.
+// The box around the caption's bright pixels on a dark title, right of the icon.
 QRect Caption(const QImage& title) {
-  QRect box;
-  for (int y = 0; y < title.height(); ++y) {
-    for (int x = 30; x < title.width(); ++x) {
-      if (qGray(title.pixel(x, y)) > 128) box |= QRect(x, y, 1, 1);
-    }
-  }
-  return box;
+  return test::PixelsWhere(title, [](QRgb c) { return qGray(c) > 128; }, 30);
 }
 
 TEST(BuildFramePictures, StretchesTheThreeStripsAndDrawsIconAndCaption) {

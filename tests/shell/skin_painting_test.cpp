@@ -183,13 +183,9 @@ TEST(ToolBar1CustomDrawButton, CaptionIsWhiteAndCentred) {
     ToolBar1CustomDrawButton(p, canvas.rect(), {}, "File", MenuBarFont(),
                              Solid({66, 115}, Qt::black));
   }
-  QRect white;
-  for (int y = 0; y < 28; ++y) {
-    for (int x = 0; x < 65; ++x) {
-      const QColor c = canvas.pixelColor(x, y);
-      if (c.red() == c.green() && c.green() == c.blue() && c.red() > 128) white |= QRect(x, y, 1, 1);
-    }
-  }
+  const QRect white = test::PixelsWhere(canvas, [](QRgb c) {
+    return qRed(c) == qGreen(c) && qGreen(c) == qBlue(c) && qRed(c) > 128;
+  });
   ASSERT_FALSE(white.isEmpty());
   EXPECT_NEAR(white.center().x(), 32, 2);
   EXPECT_NEAR(white.center().y(), 15, 2);  // centred in the bounds lowered by 2
@@ -283,13 +279,7 @@ TEST(Open1AdvancedDrawItem, PictureMovesUpAndLeftWhenHighlighted) {
 
 // The box around every pixel darker than `limit`.
 QRect DarkPixels(const QImage& canvas, int limit) {
-  QRect dark;
-  for (int y = 0; y < canvas.height(); ++y) {
-    for (int x = 0; x < canvas.width(); ++x) {
-      if (qGray(canvas.pixel(x, y)) < limit) dark |= QRect(x, y, 1, 1);
-    }
-  }
-  return dark;
+  return test::PixelsWhere(canvas, [limit](QRgb c) { return qGray(c) < limit; });
 }
 
 TEST(Open1AdvancedDrawItem, CaptionStartsAtTheGutterEdgeAndShortcutEndsTenPixelsShort) {
