@@ -30,11 +30,6 @@ void TImgBtn::SetPicDisable(const TPicture& picture) {
   if (!enabled_) Show(pic_disable_);
 }
 
-TWMMouse TImgBtn::MessageAt(QPoint pos, Qt::MouseButtons buttons,
-                            Qt::KeyboardModifiers keys) const {
-  return TWMMouse{pos, buttons, keys};
-}
-
 void TImgBtn::PointerOver(bool over, const TWMMouse& msg) {
   if (over == pointer_over_) return;
   pointer_over_ = over;
@@ -61,28 +56,29 @@ void TImgBtn::MouseLeaves(const TWMMouse& msg) {
 
 void TImgBtn::enterEvent(QEnterEvent* event) {
   TImage::enterEvent(event);
-  PointerOver(true, MessageAt(event->position().toPoint(), QGuiApplication::mouseButtons(),
-                              QGuiApplication::keyboardModifiers()));
+  PointerOver(true, TWMMouse{event->position().toPoint(), QGuiApplication::mouseButtons(),
+                              QGuiApplication::keyboardModifiers()});
 }
 
 void TImgBtn::leaveEvent(QEvent* event) {
   TImage::leaveEvent(event);
-  PointerOver(false, MessageAt(mapFromGlobal(QCursor::pos()), QGuiApplication::mouseButtons(),
-                               QGuiApplication::keyboardModifiers()));
+  PointerOver(false, TWMMouse{mapFromGlobal(QCursor::pos()), QGuiApplication::mouseButtons(),
+                               QGuiApplication::keyboardModifiers()});
 }
 
 void TImgBtn::mouseMoveEvent(QMouseEvent* event) {
   TImage::mouseMoveEvent(event);
-  // Moves arrive only while a button holds the mouse on the control.
+  // Without mouse tracking, moves arrive only while a button holds the mouse on the control,
+  // and then the platform reports no enter or leave: the edge crossings are found here.
   const QPoint pos = event->position().toPoint();
-  PointerOver(rect().contains(pos), MessageAt(pos, event->buttons(), event->modifiers()));
+  PointerOver(rect().contains(pos), TWMMouse{pos, event->buttons(), event->modifiers()});
 }
 
 void TImgBtn::mousePressEvent(QMouseEvent* event) {
   QPointer<TImgBtn> self(this);
   TImage::mousePressEvent(event);
   if (!self || event->button() != Qt::LeftButton) return;
-  const TWMMouse msg = MessageAt(event->position().toPoint(), event->buttons(), event->modifiers());
+  const TWMMouse msg{event->position().toPoint(), event->buttons(), event->modifiers()};
   // A press is over the control: an enter the platform did not report happens now.
   PointerOver(true, msg);
   if (!self || !GateOpen()) return;
@@ -95,7 +91,7 @@ void TImgBtn::mouseReleaseEvent(QMouseEvent* event) {
   QPointer<TImgBtn> self(this);
   TImage::mouseReleaseEvent(event);  // fires the click first
   if (!self || event->button() != Qt::LeftButton) return;
-  const TWMMouse msg = MessageAt(event->position().toPoint(), event->buttons(), event->modifiers());
+  const TWMMouse msg{event->position().toPoint(), event->buttons(), event->modifiers()};
   if (!GateOpen()) return;
   held_ = false;
   if (mouse_inside_) Show(pic_up_);

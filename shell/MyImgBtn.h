@@ -80,7 +80,6 @@ class TImgBtn : public TImage {
  private:
   bool GateOpen() const { return enabled_ && Supported; }
   void Show(const TPicture& picture) { SetPicture(picture); }
-  TWMMouse MessageAt(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers keys) const;
   // Follows the pointer across the control's edge, once per crossing, also while a button
   // holds the mouse on the control (the platform then reports no enter or leave of its own).
   void PointerOver(bool over, const TWMMouse& msg);

@@ -32,14 +32,6 @@ TEST(TSkinToolBar, PaintsItsBackgroundOverTheWholeStrip) {
   EXPECT_EQ(Hex(shot.pixel(150, 30)), Hex(image_tool.pixel(1, 30)));
 }
 
-QImage Face(TToolButtonState state, const QImage& image_menu, const QFont& font) {
-  QImage face(65, 28, QImage::Format_ARGB32_Premultiplied);
-  face.fill(Qt::transparent);
-  QPainter p(&face);
-  ToolBar1CustomDrawButton(p, face.rect(), state, "File", font, image_menu);
-  return face;
-}
-
 TEST(TSkinMenuBarButton, HotWhileTheMouseIsOverItAndHotWinsOverPressed) {
   const QImage image_menu = Numbered(66, 115);
   TSkinMenuBarButton button("File", image_menu);
