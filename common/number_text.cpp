@@ -16,6 +16,12 @@ namespace {
 // 10^k is exact in the 64-bit significand for k <= 27 (5^27 < 2^64).
 constexpr int kMaxExactPow10 = 27;
 
+// With the value written as 0.d1d2... x 10^E: from E = 4934 on it exceeds the largest extended
+// real (1.19e4932); up to E = -4951 it lies below half the smallest one (3.6e-4951) and rounds to
+// zero.
+constexpr long long kOverflowDecimalExponent = 4934;
+constexpr long long kZeroDecimalExponent = -4951;
+
 struct Pow10Table {
   Extended value[kMaxExactPow10 + 1];
   Pow10Table() {
@@ -122,6 +128,14 @@ bool TryTextToFloat(std::string_view text, char sep, Extended& value) {
   if (i != n) return false;
 
   if (mantissa == 0) {
+    value = negative ? -0.0L : 0.0L;
+    return true;
+  }
+  // Far outside the extended range either way: no need to hand what may be millions of digits to
+  // the library.
+  const long long decimal_exponent = exponent + digits;
+  if (decimal_exponent >= kOverflowDecimalExponent) return false;
+  if (decimal_exponent <= kZeroDecimalExponent) {
     value = negative ? -0.0L : 0.0L;
     return true;
   }
