@@ -75,7 +75,13 @@ Options ParseOptions(int argc, char** argv) {
       options.curve_out = value();
     } else if (arg == "--decimal-separator") {
       const std::string text = value();
-      if (text.size() != 1) UsageError("the decimal separator must be one character");
+      // A digit, a sign, an exponent letter or a blank as separator would read and write
+      // numbers that mean something else ("2e5" for 2.5).
+      if (text.size() != 1 || static_cast<unsigned char>(text[0]) <= ' ' ||
+          std::strchr("0123456789+-eE", text[0]) != nullptr) {
+        UsageError("the decimal separator must be one character other than a digit, a sign, "
+                   "'E', 'e' or a blank");
+      }
       options.decimal_separator = text[0];
     } else if (arg.size() > 1 && arg[0] == '-') {
       UsageError("unknown option " + arg);

@@ -49,7 +49,11 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
                                "--model 1",
                                "--model 1 --frobnicate " + file,
                                "--model 1 " + file + " " + file,
-                               "--model 1 --decimal-separator ab " + file};
+                               "--model 1 --decimal-separator ab " + file,
+                               "--model 1 --decimal-separator e " + file,
+                               "--model 1 --decimal-separator 1 " + file,
+                               "--model 1 --decimal-separator - " + file,
+                               "--model 1 --decimal-separator ' ' " + file};
   for (const std::string& arguments : cases) {
     const Outcome o = Run(arguments);
     EXPECT_EQ(o.status, 2) << arguments;
