@@ -2,10 +2,9 @@
 
 namespace tarvolen {
 
-std::string ErrorBoxText(const std::string& message) {
-  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
-    return message + ".";
-  }
+// By value: a message naming a cell of many megabytes is extended in place, not copied again.
+std::string ErrorBoxText(std::string message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') message += '.';
   return message;
 }
 

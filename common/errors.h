@@ -60,6 +60,6 @@ class EWriteError : public Exception {
 // The text an error box shows for `message`: a full stop is appended when the last character
 // sorts after the full stop, so "...value'" and "...overflow." stay as they are while a message
 // ending in a letter or digit gets one.
-std::string ErrorBoxText(const std::string& message);
+std::string ErrorBoxText(std::string message);
 
 }  // namespace tarvolen

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <limits>
+#include <utility>
 
 #include "common/file_io.h"
 
@@ -63,7 +64,7 @@ void FillRow(std::string_view line, int row, GridTable& grid) {
       while (i < n && !IsSeparator(line[i])) ++i;
       text.assign(line.substr(start, i - start));
     }
-    grid.SetCell(field, row, text);
+    grid.SetCell(field, row, std::move(text));  // a field of many megabytes is not copied again
     if (field == std::numeric_limits<int>::max()) break;
     ++field;
   }
