@@ -6,6 +6,9 @@
 #include <QGuiApplication>
 #include <QPen>
 #include <QString>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 #include "common/errors.h"
 #include "common/file_io.h"
@@ -19,12 +22,13 @@ QString ToQString(std::string_view text) {
 
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
+// Thin pens draw both end pixels of a line (the canvas shortens the line first); wider ones
+// cover exactly the span between the ends.
 QPen ToQPen(const TChartPen& pen) {
   if (!pen.Draws()) return QPen(Qt::NoPen);
   QPen q(ToQColor(pen.Color));
   q.setWidth(pen.Width);
-  // A flat cap leaves out the end pixel of a line.
-  q.setCapStyle(Qt::FlatCap);
+  q.setCapStyle(pen.Width <= 1 ? Qt::SquareCap : Qt::FlatCap);
   q.setJoinStyle(Qt::MiterJoin);
   if (pen.Style == TPenStyle::psDot) q.setDashPattern({1.0, 1.0});
   return q;
@@ -95,7 +99,23 @@ void PainterCanvas::Rectangle(const Rect& r, const TChartPen& pen, const TChartB
 void PainterCanvas::Line(Point from, Point to, const TChartPen& pen) {
   if (!pen.Draws() || from == to) return;
   UsePen(pen);
-  painter_.drawLine(QPoint(from.x, from.y), QPoint(to.x, to.y));
+  if (pen.Width > 1) {
+    painter_.drawLine(QPoint(from.x, from.y), QPoint(to.x, to.y));
+    return;
+  }
+  // The painter would draw the end pixel, or leave out whichever end lies further right or
+  // down: draw up to the pixel before `to` instead, whatever the direction.
+  const int dx = to.x - from.x;
+  const int dy = to.y - from.y;
+  const int steps = std::max(std::abs(dx), std::abs(dy));
+  if (steps == 1) {
+    painter_.drawPoint(from.x, from.y);
+    return;
+  }
+  const double share = static_cast<double>(steps - 1) / steps;
+  const QPoint last(from.x + static_cast<int>(std::lround(dx * share)),
+                    from.y + static_cast<int>(std::lround(dy * share)));
+  painter_.drawLine(QPoint(from.x, from.y), last);
 }
 
 void PainterCanvas::Ellipse(const Rect& r, const TChartPen& pen, const TChartBrush& brush) {
