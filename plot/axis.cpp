@@ -1,9 +1,7 @@
 #include "plot/axis.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
-#include <cstdint>
 #include <utility>
 
 #include "plot/axis_labels.h"
@@ -104,6 +102,7 @@ void TChartAxis::ReserveRoom(Rect& rect, Canvas& canvas, const FormatSettings& f
 }
 
 void TChartAxis::UpdateLength() {
+  from_start_ = Horizontal() != Inverted;
   length_ = end_ - start_;
   center_ = (start_ + end_) / 2;  // halves toward zero
 }
@@ -161,20 +160,6 @@ double TChartAxis::CalcPosPoint(int pixel) const {
                                  : static_cast<double>(pixel - start_);
   const double d = offset * range_ / length_;
   return Horizontal() ? minimum_ + d : maximum_ - d;
-}
-
-int TChartAxis::CalcPosValue(double value) const {
-  if (range_ != 0) {
-    const double t = (value - minimum_) * length_ / range_;
-    if (std::fabs(t) < 2147483647.0) {
-      const std::int64_t r = static_cast<std::int64_t>(std::nearbyint(t));
-      const bool from_start = Horizontal() != Inverted;
-      const std::int64_t pixel = from_start ? start_ + r : end_ - r;
-      // Far-off pixels only need to stay far off: callers skip anything beyond +-32766.
-      return static_cast<int>(std::clamp<std::int64_t>(pixel, INT_MIN / 2, INT_MAX / 2));
-    }
-  }
-  return center_;
 }
 
 void TChartAxis::Draw(Canvas& canvas, const Rect& plot, const FormatSettings& format,

@@ -85,7 +85,22 @@ class TChartAxis {
   // Pixel to value and value to pixel with the working range and positions. A zero range maps
   // every value to the centre; so do values too far out to give a pixel.
   double CalcPosPoint(int pixel) const;
-  int CalcPosValue(double value) const;
+  int CalcPosValue(double value) const {
+    if (range_ != 0) {
+      const double t = (value - minimum_) * length_ / range_;
+      if (t > -2147483647.0 && t < 2147483647.0) {
+        // Nearest integer, halves to the even one: adding and taking away 1.5 x 2^52 leaves
+        // only the integer part (exact for |t| < 2^51; no library call per point).
+        constexpr double kRounder = 6755399441055744.0;
+        const long long r = static_cast<long long>((t + kRounder) - kRounder);
+        const long long pixel = from_start_ ? start_ + r : end_ - r;
+        // Far-off pixels need only stay far off: callers skip anything beyond +-32766.
+        return pixel < kFarPixel ? (pixel > -kFarPixel ? static_cast<int>(pixel) : -kFarPixel)
+                                 : kFarPixel;
+      }
+    }
+    return center_;
+  }
 
   // The label step for the working range and length (most labels that fit, the 1-2-5 series).
   double LabelStep(Canvas& canvas, const FormatSettings& format) const;
@@ -121,7 +136,12 @@ class TChartAxis {
   void DrawMinorTicks(Canvas& canvas, const TChartPen& pen) const;
   void UpdateLength();
 
+  static constexpr int kFarPixel = 1 << 30;
+
   TAxisPlace place_;
+  // Whether values grow from the start pixel (horizontal and not inverted, or vertical and
+  // inverted); set with the positions.
+  bool from_start_ = true;
   double minimum_ = 0;
   double maximum_ = 0;
   double range_ = 0;

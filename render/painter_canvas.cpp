@@ -127,22 +127,25 @@ void PainterCanvas::Ellipse(const Rect& r, const TChartPen& pen, const TChartBru
     painter_.drawEllipse(QRect(r.left, r.top, r.Width() - 1, r.Height() - 1));
     return;
   }
-  const QString key = QString::asprintf("%d/%d/%u/%d/%d/%d/%u/%d", r.Width(), r.Height(),
-                                        pen.Color, pen.Width, static_cast<int>(pen.Style),
-                                        pen.Visible ? 1 : 0, brush.Color, brush.Solid ? 1 : 0);
-  auto it = sprites_.find(key);
-  if (it == sprites_.end()) {
-    QImage sprite(r.Width(), r.Height(), QImage::Format_ARGB32_Premultiplied);
-    sprite.fill(Qt::transparent);
-    QPainter p(&sprite);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(ToQPen(pen));
-    p.setBrush(brush.Solid ? QBrush(ToQColor(brush.Color)) : QBrush(Qt::NoBrush));
-    p.drawEllipse(QRect(0, 0, r.Width() - 1, r.Height() - 1));
-    p.end();
-    it = sprites_.insert(key, sprite);
+  auto matches = [&](const Sprite& s) {
+    return s.width == r.Width() && s.height == r.Height() && s.pen == pen && s.brush == brush;
+  };
+  if (last_sprite_ >= sprites_.size() || !matches(sprites_[last_sprite_])) {
+    last_sprite_ = static_cast<std::size_t>(
+        std::find_if(sprites_.begin(), sprites_.end(), matches) - sprites_.begin());
+    if (last_sprite_ == sprites_.size()) {
+      QImage sprite(r.Width(), r.Height(), QImage::Format_ARGB32_Premultiplied);
+      sprite.fill(Qt::transparent);
+      QPainter p(&sprite);
+      p.setRenderHint(QPainter::Antialiasing, false);
+      p.setPen(ToQPen(pen));
+      p.setBrush(brush.Solid ? QBrush(ToQColor(brush.Color)) : QBrush(Qt::NoBrush));
+      p.drawEllipse(QRect(0, 0, r.Width() - 1, r.Height() - 1));
+      p.end();
+      sprites_.push_back({r.Width(), r.Height(), pen, brush, sprite});
+    }
   }
-  painter_.drawImage(r.left, r.top, *it);
+  painter_.drawImage(r.left, r.top, sprites_[last_sprite_].image);
 }
 
 void PainterCanvas::TextOut(int x, int y, std::string_view text, const TChartFont& font,

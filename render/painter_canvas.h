@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "plot/bitmap.h"
 #include "plot/canvas.h"
@@ -50,7 +51,14 @@ class PainterCanvas : public Canvas {
   QHash<QString, QFont> fonts_;
   // Ellipses drawn once into a small transparent picture and then copied: a data set of many
   // points draws the same marker over and over.
-  QHash<QString, QImage> sprites_;
+  struct Sprite {
+    int width, height;
+    TChartPen pen;
+    TChartBrush brush;
+    QImage image;
+  };
+  std::vector<Sprite> sprites_;
+  std::size_t last_sprite_ = 0;
 };
 
 // QColor of a 24-bit chart colour.
