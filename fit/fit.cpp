@@ -3,8 +3,11 @@
 #include <array>
 #include <cctype>
 
+#include "fit/line_models.h"
 #include "fit/linear.h"
 #include "fit/procedure.h"
+#include "fit/quadratic.h"
+#include "fit/refined_models.h"
 
 namespace tarvolen {
 namespace {
@@ -34,11 +37,27 @@ std::optional<Model> ParseModel(std::string_view text) {
 void RunFit(Model model, FitTarget& target) {
   switch (model) {
     case Model::kLinear:
-      fit::RunProcedure<fit::Linear>(target);
-      return;
-    default:
-      throw EFitError("The " + std::string(ModelName(model)) + " model is not available yet");
+      return fit::RunProcedure<fit::Linear>(target);
+    case Model::kQuadratic:
+      return fit::RunProcedure<fit::Quadratic>(target);
+    case Model::kCompound:
+      return fit::RunProcedure<fit::Compound>(target);
+    case Model::kLogarithmic:
+      return fit::RunProcedure<fit::Logarithmic>(target);
+    case Model::kExponential:
+      return fit::RunProcedure<fit::Exponential>(target);
+    case Model::kPower:
+      return fit::RunProcedure<fit::PowerModel>(target);
+    case Model::kGeometric:
+      return fit::RunProcedure<fit::Geometric>(target);
+    case Model::kGeometric2:
+      return fit::RunProcedure<fit::Geometric2>(target);
+    case Model::kInverse:
+      return fit::RunProcedure<fit::Inverse>(target);
+    case Model::kHyperbola:
+      return fit::RunProcedure<fit::Hyperbola>(target);
   }
+  throw EFitError("Unknown model");
 }
 
 }  // namespace tarvolen

@@ -2,20 +2,26 @@
 
 namespace tarvolen::fit {
 
-std::array<Extended, 2> SolveNormal2(Extended s0, Extended sx, Extended sxx, Extended sy,
-                                     Extended sxy) {
-  std::array<Extended, 2> result{};
+RCOVec SolveNormal(const RCOMat& a, const RCOMat& rhs) {
+  const int order = static_cast<int>(a.size());
+  RCOVec result;
   fp::Guarded([&](auto tag) {
     using T = decltype(tag);
-    RCOMat a = {{s0, sx}, {sx, sxx}};
-    RCOMat inverse = ZeroMatrix(2, 2);
-    const RCOMat rhs = {{sy}, {sxy}};
-    RCOMat solution = ZeroMatrix(2, 1);
-    if (MatInverse<T>(a, inverse) == kMatSingular) throw EFitError(kSingularMessage);
+    RCOMat normal = a;  // MatInverse overwrites its input
+    RCOMat inverse = ZeroMatrix(order, order);
+    RCOMat solution = ZeroMatrix(order, 1);
+    if (MatInverse<T>(normal, inverse) == kMatSingular) throw EFitError(kSingularMessage);
     MatMult<T>(inverse, rhs, solution);
-    result = {solution[0][0], solution[1][0]};
+    result.resize(static_cast<std::size_t>(order));
+    for (int i = 0; i < order; ++i) result[i] = solution[i][0];
   });
   return result;
+}
+
+std::array<Extended, 2> SolveNormal2(Extended s0, Extended sx, Extended sxx, Extended sy,
+                                     Extended sxy) {
+  const RCOVec solution = SolveNormal({{s0, sx}, {sx, sxx}}, {{sy}, {sxy}});
+  return {solution[0], solution[1]};
 }
 
 }  // namespace tarvolen::fit

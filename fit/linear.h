@@ -7,6 +7,12 @@
 
 namespace tarvolen::fit {
 
+// Solves the normal equations a·solution = rhs (rhs a column of a's order) through the matrix
+// inverse of a and a product, in extended precision, returning the solution column. A singular a
+// (an exact zero pivot) ends the fit with kSingularMessage; a floating-point fault with the error
+// of the first failing operation.
+RCOVec SolveNormal(const RCOMat& a, const RCOMat& rhs);
+
 // Solves the 2 x 2 normal equations [[s0, sx], [sx, sxx]]·[k, m] = [sy, sxy] through the matrix
 // inverse and a product, returning (k, m). A singular matrix ends the fit with kSingularMessage.
 std::array<Extended, 2> SolveNormal2(Extended s0, Extended sx, Extended sxx, Extended sy,

@@ -129,6 +129,39 @@ void SampleCurve(TLineSeries& curve, Extended first, Extended last, long long m,
   }
 }
 
+// The two coefficients a and b of every model but the quadratic one.
+struct CoefficientPair {
+  Extended a, b;
+};
+
+// What the first pass leaves for the solve step: the model's sums, the converted data rows and
+// n, the row count as an extended real.
+template <class M>
+struct FirstPassResult {
+  typename M::template Sums<Extended> sums;
+  DataPoints points;
+  Extended n = 0;
+};
+
+// Steps 2-3: the first pass over rows 1..n = RowCount - 1, each row converted and added to the
+// sums in the model's order. Throws the conversion error of the first bad text, or the error of
+// the first failing operation, naming the first row in row order.
+template <class M>
+FirstPassResult<M> FirstPass(const GridTable& grid, char separator) {
+  FirstPassResult<M> result;
+  const int n = grid.RowCount() - 1;
+  result.n = static_cast<Extended>(n);
+  result.points.x.resize(static_cast<std::size_t>(n));
+  result.points.y.resize(static_cast<std::size_t>(n));
+  fp::GuardedRows<M::template Sums>(
+      0, static_cast<std::size_t>(n), result.sums, [&](auto tag, auto& s, std::size_t i) {
+        using T = decltype(tag);
+        RowReader<T> row(grid, result.points, i, separator);
+        M::FirstRow(s, row, T(result.n));
+      });
+  return result;
+}
+
 // The whole procedure for one model.
 template <class M>
 void RunProcedure(FitTarget& target) {
@@ -141,20 +174,12 @@ void RunProcedure(FitTarget& target) {
 
   // 2-3. First pass over rows 1..n: convert X, then Y, and add to the sums.
   const int n = grid.RowCount() - 1;
-  const Extended n_ext = static_cast<Extended>(n);
-  DataPoints points;
-  points.x.resize(static_cast<std::size_t>(n));
-  points.y.resize(static_cast<std::size_t>(n));
-  typename M::template Sums<Extended> sums;
-  fp::GuardedRows<M::template Sums>(
-      0, static_cast<std::size_t>(n), sums, [&](auto tag, auto& s, std::size_t i) {
-        using T = decltype(tag);
-        RowReader<T> row(grid, points, i, separator);
-        M::FirstRow(s, row, T(n_ext));
-      });
+  const FirstPassResult<M> first = FirstPass<M>(grid, separator);
+  const auto& sums = first.sums;
+  const DataPoints& points = first.points;
 
   // 4. Solve (and refine).
-  const typename M::Coefficients c = M::Solve(sums, points, n_ext);
+  const typename M::Coefficients c = M::Solve(sums, points, first.n);
 
   // 5. Replace the curve.
   TLineSeries& curve = ReplaceCurve(target.chart, fields);

@@ -88,12 +88,8 @@ void TChartSeries::AddPoints(const double* xs, const double* ys, std::size_t cou
   ExtremesChanged();
   const bool ascending = std::is_sorted(xs, xs + count);
   if (ascending && (x_.Empty() || !(xs[0] < x_.Last()))) {
-    x_.Reserve(count, false);
-    y_.Reserve(count, false);
-    for (std::size_t i = 0; i < count; ++i) {
-      x_.PushBack(xs[i]);
-      y_.PushBack(ys[i]);
-    }
+    x_.Append(xs, count);
+    y_.Append(ys, count);
     Changed();
     return;
   }
@@ -101,12 +97,8 @@ void TChartSeries::AddPoints(const double* xs, const double* ys, std::size_t cou
       std::adjacent_find(xs, xs + count, [](double a, double b) { return !(b < a); }) ==
       xs + count;
   if (strictly_descending && (x_.Empty() || xs[0] < x_.First())) {
-    x_.Reserve(count, true);
-    y_.Reserve(count, true);
-    for (std::size_t i = 0; i < count; ++i) {
-      x_.PushFront(xs[i]);
-      y_.PushFront(ys[i]);
-    }
+    x_.PrependReversed(xs, count);
+    y_.PrependReversed(ys, count);
     Changed();
     return;
   }
@@ -136,12 +128,8 @@ void TChartSeries::AddPoints(const double* xs, const double* ys, std::size_t cou
   }
   x_.Clear();
   y_.Clear();
-  x_.Reserve(mx.size(), false);
-  y_.Reserve(my.size(), false);
-  for (std::size_t k = 0; k < mx.size(); ++k) {
-    x_.PushBack(mx[k]);
-    y_.PushBack(my[k]);
-  }
+  x_.Append(mx.data(), mx.size());
+  y_.Append(my.data(), my.size());
   Changed();
 }
 

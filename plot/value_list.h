@@ -24,6 +24,10 @@ class TChartValueList {
 
   void PushBack(double v);
   void PushFront(double v);
+  // Appends `count` values at the back, or puts them in front in reverse order (so that
+  // values arriving in descending order end up ascending).
+  void Append(const double* values, std::size_t count);
+  void PrependReversed(const double* values, std::size_t count);
   // Inserts before position `index` (0..Count()).
   void Insert(std::size_t index, double v);
   // Makes room for `count` more values at the back (`at_front` false) or at the front.
@@ -34,7 +38,10 @@ class TChartValueList {
   // Reallocates so that at least `front` free slots precede and `back` follow the values.
   void Regrow(std::size_t front, std::size_t back);
 
-  std::unique_ptr<double[]> data_;
+  struct Free {
+    void operator()(double* p) const;
+  };
+  std::unique_ptr<double[], Free> data_;
   std::size_t capacity_ = 0;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;

@@ -1,0 +1,77 @@
+// The linear fit from grid texts to report, and loading a data file into the grid.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "data/data_file.h"
+#include "data/grid_table.h"
+#include "fit/fit.h"
+#include "plot/chart.h"
+
+namespace tarvolen {
+namespace {
+
+// n noisy points on a line, as a data file's text; X ascending or descending.
+std::string LinearData(int n, bool descending) {
+  std::mt19937_64 random(42);
+  std::normal_distribution<double> noise(0, 0.5);
+  std::string text;
+  text.reserve(static_cast<std::size_t>(n) * 24);
+  char line[64];
+  for (int i = 0; i < n; ++i) {
+    const double x = descending ? n - i : i + 1;
+    std::snprintf(line, sizeof line, "%.6g %.6g\n", x * 0.01, 2.5 + 0.75 * x * 0.01 + noise(random));
+    text += line;
+  }
+  return text;
+}
+
+void LinearFit(benchmark::State& state, bool descending) {
+  const int n = static_cast<int>(state.range(0));
+  GridTable grid;
+  FillGridFromText(LinearData(n, descending), grid);
+  for (auto _ : state) {
+    TChart chart;
+    FitFields fields;
+    StringResultLines memo;
+    FitTarget target{grid, chart, fields, memo, '.'};
+    RunFit(Model::kLinear, target);
+    benchmark::DoNotOptimize(memo.Lines().data());
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+  state.counters["curve_points"] = 20.0 * n + 1;
+}
+
+void BM_LinearFit(benchmark::State& state) { LinearFit(state, false); }
+void BM_LinearFitDescendingX(benchmark::State& state) { LinearFit(state, true); }
+BENCHMARK(BM_LinearFit)->RangeMultiplier(10)->Range(1000, 1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LinearFitDescendingX)
+    ->RangeMultiplier(10)
+    ->Range(1000, 1000000)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_LoadFile(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const std::string path = "/tmp/tarvolen-bench-load.txt";
+  {
+    const std::string text = LinearData(n, false);
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+  }
+  for (auto _ : state) {
+    GridTable grid;
+    grid.WriteHeaders();
+    LoadDataFile(path, grid);
+    benchmark::DoNotOptimize(grid.RowCount());
+  }
+  std::remove(path.c_str());
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_LoadFile)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace tarvolen

@@ -1,0 +1,192 @@
+#pragma once
+
+// The Gauss–Newton refinement of the models that start from a straight line through logarithms
+// (compound, exponential, power, geometric, geometric2): least squares on Y itself, from start
+// values, until a step lowers the residual sum by at most one millionth of it.
+//
+// A model's shape supplies, as templates on the number type T (`Extended` or `fp::Checked`):
+//
+//   Value(a, b, x) -> T                         f, the model value at x, in the model's order
+//   Row(a, b, x, y, r, da, db)                  one linearisation row: r = y - f, then the
+//                                               derivatives of f by a and by b
+
+#include <bit>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/errors.h"
+#include "common/fp_check.h"
+#include "fit/fit.h"
+#include "fit/matrice2.h"
+#include "fit/procedure.h"
+
+namespace tarvolen::fit {
+
+// An 80-bit extended real from its sign-and-exponent field and its 64-bit significand.
+constexpr Extended ExtendedFromBits(std::uint16_t sign_exponent, std::uint64_t significand) {
+  struct Bits {
+    std::uint64_t significand;
+    std::uint16_t sign_exponent;
+    std::uint16_t padding[3];
+  };
+  static_assert(sizeof(Bits) == sizeof(Extended));
+  return std::bit_cast<Extended>(Bits{significand, sign_exponent, {0, 0, 0}});
+}
+
+// The convergence threshold of the refinement, also the hyperbola's pole guard: one unit in the
+// last place below the extended value nearest to 1E-6.
+inline constexpr Extended kConvergenceThreshold = ExtendedFromBits(0x3FEB, 0x8637BD05AF6C69B5);
+static_assert(kConvergenceThreshold < 1e-6L &&
+                  ExtendedFromBits(0x3FEB, 0x8637BD05AF6C69B6) == 1e-6L,
+              "the threshold must be one ulp below the extended value nearest to 1E-6");
+
+// A refinement that has not settled after this many iterations ends the fit.
+inline constexpr int kMaxIterations = 1000;
+// A step that raises the residual sum is halved at most this often.
+inline constexpr int kMaxHalvings = 60;
+
+inline std::string NoConvergenceMessage(int iterations) {
+  return "The refinement did not settle within " + std::to_string(iterations) +
+         " iterations: the data do not determine the model's coefficients";
+}
+
+// What one iteration did.
+struct RefinementStep {
+  Extended before = 0;  // residual sum at the coefficients before the step
+  Extended after = 0;   // residual sum at the coefficients taken
+  Extended q = 0;       // 1 - after / before
+  int halvings = 0;     // how often the step was halved before it stopped raising the sum
+  CoefficientPair taken{0, 0};
+};
+
+// The course of one refinement, for tests and measurements.
+struct RefinementLog {
+  CoefficientPair start{0, 0};
+  std::vector<RefinementStep> steps;
+  // No halving of the last step stopped raising the residual sum: the coefficients from before
+  // that step stand, and that step is not in `steps`.
+  bool stalled = false;
+};
+
+namespace detail {
+
+template <class T>
+struct ResidualSum {
+  T sum = Extended(0);
+  ResidualSum() = default;
+  template <class U>
+  explicit ResidualSum(const ResidualSum<U>& o) : sum(fp::Value(o.sum)) {}
+};
+
+// The residual sum at (a + da, b + db), or nothing when forming it raised a floating-point fault.
+template <class Shape>
+std::optional<Extended> TrialResidualSum(const DataPoints& points, Extended a, Extended da,
+                                         Extended b, Extended db) {
+  fp::Clear();
+  const Extended trial_a = a + da;
+  const Extended trial_b = b + db;
+  Extended sum = 0;
+  for (std::size_t i = 0; i < points.Count(); ++i) {
+    const Extended residual = points.y[i] - Shape::Value(trial_a, trial_b, points.x[i]);
+    sum = sum + residual * residual;
+  }
+  sum = fp::detail::Pin(sum);
+  if (fp::Raised()) {
+    fp::Clear();
+    return std::nullopt;
+  }
+  return sum;
+}
+
+}  // namespace detail
+
+// Refines (a, b) from `start` by Gauss–Newton on the data rows. Each iteration:
+//   1. linearisation pass: r(i) = y - f and the Jacobian row (df/da, df/db) at the current
+//      coefficients, summing the residual sum before the step;
+//   2. Jᵀ, JᵀJ, Jᵀr, the inverse of JᵀJ and the step d = inverse·Jᵀr, in that order, through the
+//      matrix routines;
+//   3. the step: a + d(0), b + d(1). While the residual sum at the trial exceeds the sum before
+//      (or forming it raises a floating-point fault), the step is halved, up to kMaxHalvings
+//      times; when no trial stops raising it, the coefficients before the step are the result;
+//   4. q = 1 - after / before.
+// The iteration ends when q <= kConvergenceThreshold.
+//
+// Failures end the fit: a floating-point fault in step 1 or 2 or in q (with the error of the
+// first failing operation: q is 0/0 when the coefficients already fit every point exactly); a
+// singular JᵀJ (EFitError kSingularMessage); `max_iterations` iterations without settling
+// (EFitError NoConvergenceMessage).
+//
+// Where every full step lowers the residual sum, the coefficients are those of the plain
+// Gauss–Newton iteration, operation for operation.
+template <class Shape>
+CoefficientPair Refine(const DataPoints& points, CoefficientPair start,
+                       RefinementLog* log = nullptr, int max_iterations = kMaxIterations) {
+  const int n = static_cast<int>(points.Count());
+  RCOMat r = ZeroMatrix(n, 1);
+  RCOMat jacobian = ZeroMatrix(n, 2);
+  RCOMat transposed = ZeroMatrix(2, n);
+  RCOMat jtj = ZeroMatrix(2, 2);
+  RCOMat jtr = ZeroMatrix(2, 1);
+  RCOMat inverse;
+  RCOMat step = ZeroMatrix(2, 1);
+
+  if (log) *log = RefinementLog{start, {}, false};
+  Extended a = start.a;
+  Extended b = start.b;
+  Extended q = 1;  // so that at least one iteration runs
+  for (int iteration = 0; q > kConvergenceThreshold; ++iteration) {
+    if (iteration == max_iterations) throw EFitError(NoConvergenceMessage(max_iterations));
+
+    // 1. Linearisation pass.
+    detail::ResidualSum<Extended> before;
+    fp::GuardedRows<detail::ResidualSum>(
+        0, points.Count(), before, [&](auto tag, auto& s, std::size_t i) {
+          using T = decltype(tag);
+          T residual, da, db;
+          Shape::Row(T(a), T(b), T(points.x[i]), T(points.y[i]), residual, da, db);
+          r[i][0] = fp::Value(residual);
+          jacobian[i][0] = fp::Value(da);
+          jacobian[i][1] = fp::Value(db);
+          s.sum = s.sum + residual * residual;
+        });
+
+    // 2. The Gauss–Newton step.
+    fp::Guarded([&](auto tag) {
+      using T = decltype(tag);
+      MatTranspose(jacobian, transposed);
+      MatMult<T>(transposed, jacobian, jtj);
+      MatMult<T>(transposed, r, jtr);
+      if (MatInverse<T>(jtj, inverse) == kMatSingular) throw EFitError(kSingularMessage);
+      MatMult<T>(inverse, jtr, step);
+    });
+
+    // 3. Take the step, halved while it raises the residual sum.
+    Extended da = step[0][0];
+    Extended db = step[1][0];
+    int halvings = 0;
+    std::optional<Extended> after;
+    for (;;) {
+      after = detail::TrialResidualSum<Shape>(points, a, da, b, db);
+      if (after && *after <= before.sum) break;
+      if (halvings == kMaxHalvings) {
+        if (log) log->stalled = true;
+        return {a, b};
+      }
+      da = da / 2;
+      db = db / 2;
+      ++halvings;
+    }
+    a = a + da;
+    b = b + db;
+
+    // 4. Convergence measure.
+    fp::Clear();
+    q = (fp::Checked(1) - fp::Checked(*after) / fp::Checked(before.sum)).v;
+    if (log) log->steps.push_back({before.sum, *after, q, halvings, {a, b}});
+  }
+  return {a, b};
+}
+
+}  // namespace tarvolen::fit

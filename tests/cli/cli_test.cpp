@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace tarvolen {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("tarvolen-cli-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  std::string Write(const std::string& name, const std::string& text) const {
+    const std::string path = (folder_ / name).string();
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  // Runs tarvolen-fit with `arguments` (shell words) and the environment prefix `env`.
+  Outcome Run(const std::string& arguments, const std::string& env = "LC_ALL=C") const {
+    const std::string out = (folder_ / "stdout").string();
+    const std::string err = (folder_ / "stderr").string();
+    const std::string command = "env " + env + " " + TARVOLEN_FIT_EXE + " " + arguments + " >" +
+                                out + " 2>" + err;
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read(out), Read(err)};
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(CliTest, PrintsTheReportLines) {
+  const std::string file = Write("five.txt", "1 2\n2 4\n3 5\n4 4\n5 5\n");
+  for (const char* model : {"1", "linear", "LINEAR"}) {
+    const Outcome o = Run(std::string("--model ") + model + " " + file);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.out,
+              "a= 2.2\nb= 0.6\nStandard Error= 0.894427190999916\n"
+              "correlation coefficient= 0.774596669241483\n");
+    EXPECT_EQ(o.err, "");
+  }
+}
+
+TEST_F(CliTest, ErrorsGoToStandardErrorAsTheErrorBoxShowsThem) {
+  const std::string two = Write("two.txt", "1 2\n2 5\n");
+  const std::string bad = Write("bad.txt", "1 2\n2 x\n");
+  const std::pair<std::string, std::string> cases[] = {
+      {"--model 1 " + two, "Invalid floating point operation.\n"},  // SSE = 0: 0 / 0
+      {"--model 1 " + bad, "'x' is not a valid floating point value.\n"},
+      {"--model 1 " + (folder_ / "none.txt").string(),
+       "Cannot open file \"" + (folder_ / "none.txt").string() + "\". No such file or directory.\n"},
+      {"--model 1 " + folder_.string(),
+       "Cannot open file \"" + folder_.string() + "\". Is a directory.\n"},
+  };
+  for (const auto& [arguments, message] : cases) {
+    const Outcome o = Run(arguments);
+    EXPECT_EQ(o.status, 1) << arguments;
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(o.err, message);
+  }
+}
+
+TEST_F(CliTest, UsageErrorsExitWithTwo) {
+  const std::string file = Write("f.txt", "1 2\n");
+  const std::string cases[] = {"",
+                               file,
+                               "--model 11 " + file,
+                               "--model cubic " + file,
+                               "--model 1",
+                               "--model 1 --frobnicate " + file,
+                               "--model 1 " + file + " " + file,
+                               "--model 1 --decimal-separator ab " + file};
+  for (const std::string& arguments : cases) {
+    const Outcome o = Run(arguments);
+    EXPECT_EQ(o.status, 2) << arguments;
+    EXPECT_NE(o.err.find("Usage: tarvolen-fit"), std::string::npos);
+  }
+  const Outcome help = Run("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--curve OUT"), std::string::npos);
+}
+
+TEST_F(CliTest, WritesTheCurveAlsoWhenTheStatisticsFail) {
+  const std::string file = Write("two.txt", "1 2\n2 5\n");
+  const std::string curve = (folder_ / "curve.txt").string();
+  const Outcome o = Run("--model 1 --curve " + curve + " " + file);
+  EXPECT_EQ(o.status, 1);
+  std::istringstream lines(Read(curve));
+  std::string line;
+  int count = 0;
+  while (std::getline(lines, line)) ++count;
+  EXPECT_EQ(count, 41);
+  EXPECT_EQ(Read(curve).substr(0, 4), "1 2\n");
+}
+
+TEST_F(CliTest, TheDecimalSeparatorFollowsTheOptionOrTheLocale) {
+  const std::string comma = Write("comma.txt", "0,5 2,75\n1 3\n1,5 3,25\n");
+  const Outcome o = Run("--model 1 --decimal-separator , " + comma);
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out.substr(0, 16), "a= 2,5\nb= 0,5\nSt");
+  // In the C locale the comma is no separator.
+  EXPECT_EQ(Run("--model 1 " + comma).err, "'0,5' is not a valid floating point value.\n");
+  // A locale with a decimal comma, when the machine has one.
+  if (std::system("locale -a 2>/dev/null | grep -qi '^de_DE.utf8$'") == 0) {
+    EXPECT_EQ(Run("--model 1 " + comma, "LC_ALL=de_DE.UTF-8").status, 0);
+  }
+}
+
+}  // namespace
+}  // namespace tarvolen

@@ -1,0 +1,128 @@
+#include "common/file_io.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "common/errors.h"
+
+namespace tarvolen {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileIoTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("tarvolen-file-io-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+  static std::string Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  int FileCount() const {
+    return static_cast<int>(std::distance(fs::directory_iterator(folder_), {}));
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(FileIoTest, ReadsEveryByte) {
+  const std::string bytes("a\0b\r\n\xff", 6);
+  std::ofstream(Path("f"), std::ios::binary) << bytes;
+  EXPECT_EQ(ReadWholeFile(Path("f")), bytes);
+}
+
+TEST_F(FileIoTest, UnreadableFilesNameTheFullPathAndTheReason) {
+  const std::pair<std::string, std::string> cases[] = {
+      {Path("missing.txt"), "No such file or directory"},
+      {folder_.string(), "Is a directory"},
+  };
+  for (const auto& [path, reason] : cases) {
+    try {
+      ReadWholeFile(path);
+      ADD_FAILURE() << path;
+    } catch (const EFOpenError& e) {
+      EXPECT_EQ(e.what(), "Cannot open file \"" + path + "\". " + reason);
+    }
+  }
+}
+
+TEST_F(FileIoTest, RelativeNamesAreShownWithTheirFullPath) {
+  const fs::path old = fs::current_path();
+  fs::current_path(folder_);
+  try {
+    ReadWholeFile("nothing.dat");
+    ADD_FAILURE();
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(e.what(), "Cannot open file \"" + Path("nothing.dat") +
+                            "\". No such file or directory");
+  }
+  fs::current_path(old);
+}
+
+TEST_F(FileIoTest, WritingReplacesAnEarlierFileWithoutTraces) {
+  WriteWholeFile(Path("r.txt"), "first, and longer");
+  WriteWholeFile(Path("r.txt"), "second");
+  EXPECT_EQ(Contents(Path("r.txt")), "second");
+  WriteWholeFile(Path("r.txt"), "");
+  EXPECT_EQ(Contents(Path("r.txt")), "");
+  EXPECT_EQ(FileCount(), 1);  // no temporary file left beside it
+}
+
+TEST_F(FileIoTest, AFileThatCannotBeCreatedSaysSo) {
+  const std::string path = Path("no-such-folder/r.txt");
+  try {
+    WriteWholeFile(path, "x");
+    ADD_FAILURE();
+  } catch (const EFCreateError& e) {
+    EXPECT_EQ(e.what(), "Cannot create file \"" + path + "\". No such file or directory");
+  }
+}
+
+TEST_F(FileIoTest, AShortWriteKeepsTheEarlierFile) {
+  WriteWholeFile(Path("keep.txt"), "earlier result");
+  // A file size limit makes the write store fewer bytes than asked, as a full disk would.
+  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old_limit{};
+  ::getrlimit(RLIMIT_FSIZE, &old_limit);
+  rlimit small = old_limit;
+  small.rlim_cur = 4;
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  std::string message;
+  try {
+    WriteWholeFile(Path("keep.txt"), "a much longer new result");
+  } catch (const EWriteError& e) {
+    message = e.what();
+  }
+  ::setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+  EXPECT_EQ(message, "Stream write error");
+  EXPECT_EQ(Contents(Path("keep.txt")), "earlier result");
+  EXPECT_EQ(FileCount(), 1);
+}
+
+TEST_F(FileIoTest, ANewFileGetsTheUsualPermissions) {
+  const mode_t mask = ::umask(022);
+  WriteWholeFile(Path("p.txt"), "x");
+  ::umask(mask);
+  struct stat info {};
+  ASSERT_EQ(::stat(Path("p.txt").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
+}  // namespace
+}  // namespace tarvolen

@@ -1,0 +1,154 @@
+#include "data/data_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "common/errors.h"
+
+namespace tarvolen {
+namespace {
+
+// The texts of one row: columns 0 to `columns` - 1.
+std::vector<std::string> Row(const GridTable& grid, int row, int columns = 4) {
+  std::vector<std::string> cells;
+  for (int c = 0; c < columns; ++c) cells.push_back(grid.Cell(c, row));
+  return cells;
+}
+
+using Cells = std::vector<std::string>;
+
+TEST(FillGridFromText, SplitsALineIntoFields) {
+  struct Case {
+    std::string line;
+    Cells cells;  // columns 0..3 of row 1, over a row that held "old" in every cell
+  };
+  const Case cases[] = {
+      {"1 2.5", {"1", "1", "2.5", "old"}},
+      {"   4\t9   ", {"1", "4", "9", "old"}},
+      {"3", {"1", "3", "old", "old"}},
+      {"1 2 7", {"1", "1", "2", "7"}},
+      {"  \t ", {"1", "old", "old", "old"}},
+      {"1,5 2,5", {"1", "1,5", "2,5", "old"}},
+      {"1;2", {"1", "1;2", "old", "old"}},
+      {"\"1 2\" 3", {"1", "1 2", "3", "old"}},
+      {"\"say \"\"hi\"\"\" 3", {"1", "say \"hi\"", "3", "old"}},
+      {"\"\" 5", {"1", "", "5", "old"}},
+      {"\"open to the end", {"1", "open to the end", "old", "old"}},
+      {"\"ab\"cd", {"1", "ab", "cd", "old"}},
+      {"ab\"cd\" e", {"1", "ab\"cd\"", "e", "old"}},
+      {"1\x01\x1f 2", {"1", "1", "2", "old"}},
+      {"\xc3\xa9 \x80", {"1", "\xc3\xa9", "\x80", "old"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    GridTable grid;
+    for (int col = 0; col < 4; ++col) grid.SetCell(col, 1, "old");
+    FillGridFromText(c.line, grid);
+    EXPECT_EQ(grid.RowCount(), 2);
+    EXPECT_EQ(Row(grid, 1), c.cells);
+  }
+}
+
+TEST(FillGridFromText, CountsLines) {
+  const std::pair<std::string, int> cases[] = {
+      {"", 1},
+      {"\r\n", 2},
+      {"\n", 2},
+      {"\r", 2},
+      {"1 2", 2},
+      {"1 2\n", 2},
+      {"1 2\r\n3 4", 3},
+      {"1 2\r\n3 4\r\n", 3},
+      {"a\rb\nc\r\nd", 5},
+      {"a\n\nb", 4},
+      {"a\r\rb", 4},
+      {"a\n\r", 3},  // LF, then a lone CR: two line ends
+      {std::string("1 2\n3 4\0\n5 6\n", 12), 3},  // the text ends at the first NUL
+      {std::string("\0abc", 4), 1},
+  };
+  for (const auto& [text, rows] : cases) {
+    GridTable grid;
+    FillGridFromText(text, grid);
+    EXPECT_EQ(grid.RowCount(), rows) << "text of " << text.size() << " bytes";
+  }
+}
+
+TEST(FillGridFromText, EmptyLinesKeepTheirRowsNumbersIncluded) {
+  GridTable grid;
+  FillGridFromText("1 1\n2 2\n3 3\n", grid);
+  FillGridFromText("9 9\n\n  \n", grid);
+  EXPECT_EQ(grid.RowCount(), 4);
+  EXPECT_EQ(Row(grid, 1), (Cells{"1", "9", "9", ""}));
+  EXPECT_EQ(Row(grid, 2), (Cells{"2", "2", "2", ""}));  // empty line: untouched
+  EXPECT_EQ(Row(grid, 3), (Cells{"3", "3", "3", ""}));  // blanks only: row number only
+}
+
+TEST(FillGridFromText, AShorterFileLeavesLaterRowsOutOfSight) {
+  GridTable grid;
+  std::string thirty;
+  for (int i = 1; i <= 30; ++i) thirty += std::to_string(i) + " " + std::to_string(i * i) + "\n";
+  FillGridFromText(thirty, grid);
+  EXPECT_EQ(grid.RowCount(), 31);
+  FillGridFromText("1 1\n2 2\n3 3\n4 4\n5 5\n6 6\n7 7\n8 8\n9 9\n10 10\n", grid);
+  EXPECT_EQ(grid.RowCount(), 11);
+  EXPECT_EQ(grid.Cell(2, 20), "400");
+  std::string gap;
+  for (int i = 1; i <= 30; ++i) gap += i == 15 ? "\n" : "0 0\n";
+  FillGridFromText(gap, grid);
+  EXPECT_EQ(Row(grid, 15), (Cells{"15", "15", "225", ""}));
+}
+
+TEST(FillGridFromText, AnEmptyFileLeavesOnlyAnEditableHeaderRow) {
+  GridTable grid;
+  grid.WriteHeaders();
+  grid.SetCell(1, 1, "5");
+  FillGridFromText("", grid);
+  EXPECT_EQ(grid.RowCount(), 1);
+  EXPECT_EQ(grid.FixedRows(), 0);
+  EXPECT_EQ(grid.Cell(1, 1), "5");
+  FillGridFromText("1 2\n", grid);
+  EXPECT_EQ(grid.FixedRows(), 0);
+}
+
+TEST(FillGridFromText, EncodingsAreNotDecoded) {
+  GridTable grid;
+  FillGridFromText("\xEF\xBB\xBF" "1 2\n", grid);
+  EXPECT_EQ(grid.Cell(1, 1), "\xEF\xBB\xBF" "1");
+  // UTF-16 LE with its byte-order mark: cut at the first NUL, after "\xFF\xFE" "1".
+  FillGridFromText(std::string("\xFF\xFE" "1\0 \0" "2\0", 8), grid);
+  EXPECT_EQ(grid.RowCount(), 2);
+  EXPECT_EQ(grid.Cell(1, 1), "\xFF\xFE" "1");
+}
+
+TEST(LoadDataFile, AFileThatCannotBeOpenedLeavesTheGridUntouched) {
+  GridTable grid;
+  grid.SetCell(1, 1, "kept");
+  const std::string path = "/nonexistent-folder/data.txt";
+  try {
+    LoadDataFile(path, grid);
+    ADD_FAILURE();
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(e.what(), "Cannot open file \"" + path + "\". No such file or directory");
+  }
+  EXPECT_EQ(grid.RowCount(), 21);
+  EXPECT_EQ(grid.Cell(1, 1), "kept");
+}
+
+TEST(LoadDataFile, ReadsAFile) {
+  const std::string path = ::testing::TempDir() + "tarvolen-load-" + std::to_string(::getpid());
+  std::ofstream(path, std::ios::binary) << "1 2\r\n2 4\r\n3 5\r\n4 4\r\n5 5\r\n";
+  GridTable grid;
+  LoadDataFile(path, grid);
+  std::filesystem::remove(path);
+  EXPECT_EQ(grid.RowCount(), 6);
+  for (int r = 1; r <= 5; ++r) EXPECT_EQ(grid.Cell(0, r), std::to_string(r));
+  EXPECT_EQ(grid.Cell(2, 5), "5");
+}
+
+}  // namespace
+}  // namespace tarvolen

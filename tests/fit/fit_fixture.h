@@ -1,0 +1,48 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/errors.h"
+#include "fit/fit.h"
+
+namespace tarvolen::testing {
+
+// A grid, a chart, the fit fields and a results box, as the main window holds them.
+class FitFixture : public ::testing::Test {
+ protected:
+  FitFixture() { grid.WriteHeaders(); }
+
+  // Makes the data rows exactly these (X, Y) texts: RowCount = rows + 1.
+  void SetRows(const std::vector<std::pair<std::string, std::string>>& rows) {
+    grid.SetRowCount(static_cast<int>(rows.size()) + 1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      grid.SetCell(1, static_cast<int>(i) + 1, rows[i].first);
+      grid.SetCell(2, static_cast<int>(i) + 1, rows[i].second);
+    }
+  }
+
+  // Runs the fit; returns the message of the error that ended it, or "" on success.
+  std::string Fit(Model model, char separator = '.') {
+    FitTarget target{grid, chart, fields, memo, separator};
+    try {
+      RunFit(model, target);
+    } catch (const Exception& e) {
+      return e.what();
+    }
+    return "";
+  }
+
+  const std::vector<std::string>& Lines() const { return memo.Lines(); }
+  std::size_t CurveCount() const { return fields.CurveSeries ? fields.CurveSeries->Count() : 0; }
+
+  GridTable grid;
+  TChart chart;
+  FitFields fields;
+  StringResultLines memo;
+};
+
+}  // namespace tarvolen::testing

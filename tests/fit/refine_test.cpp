@@ -1,0 +1,126 @@
+#include "fit/refine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "fit/refined_models.h"
+#include "model_fixture.h"
+
+namespace tarvolen::fit {
+namespace {
+
+using testing::FitWindow;
+using testing::Rows;
+
+const Rows kGrowth = {{"1", "3"}, {"2", "7"}, {"3", "20"}, {"4", "55"}, {"5", "148"}};
+
+// Runs the first pass and the refinement of model M on `rows`, keeping its course.
+template <class M>
+CoefficientPair RefineRows(const Rows& rows, RefinementLog& log,
+                           int max_iterations = kMaxIterations) {
+  const FitWindow window(rows);
+  const FirstPassResult<M> first = FirstPass<M>(window.grid, '.');
+  return Refine<typename M::Shape>(first.points, M::Start(first.sums, first.n), &log,
+                                   max_iterations);
+}
+
+TEST(ConvergenceThreshold, HasTheGivenBitPattern) {
+  unsigned char bytes[sizeof(Extended)] = {};
+  std::memcpy(bytes, &kConvergenceThreshold, 10);
+  const unsigned char expected[10] = {0xB5, 0x69, 0x6C, 0xAF, 0x05, 0xBD, 0x37, 0x86, 0xEB, 0x3F};
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(bytes[i], expected[i]) << "byte " << i;
+  EXPECT_EQ(nextafterl(kConvergenceThreshold, 1.0L), 1e-6L);
+}
+
+// The course of the refinement on (1, 3), (2, 7), (3, 20), (4, 55), (5, 148), to the digits
+// the worked example gives: start values, q after each of the three iterations, final a and b.
+struct WorkedCourse {
+  const char* name;
+  CoefficientPair (*refine)(const Rows&, RefinementLog&, int);
+  Extended start_a, start_b, start_tolerance;
+  std::vector<std::pair<Extended, Extended>> q;  // value, tolerance
+  Extended final_a, final_b, final_tolerance;
+};
+
+TEST(Refine, ReproducesTheWorkedGrowthExamples) {
+  const WorkedCourse courses[] = {
+      {"exponential", &RefineRows<Exponential>, 1.052716, 0.985862, 5e-7,
+       {{0.938, 5e-4}, {0.0112, 5e-5}, {2.0e-8, 5e-10}}, 1.019184437, 0.9957260164, 5e-10},
+      {"compound", &RefineRows<Compound>, 1.052716, 2.680122, 5e-7,
+       {{0.937, 5e-4}, {0.0266, 5e-5}, {1.1e-8, 5e-10}}, 1.019184442, 2.706688726, 5e-10},
+  };
+  for (const WorkedCourse& course : courses) {
+    SCOPED_TRACE(course.name);
+    RefinementLog log;
+    const CoefficientPair result = course.refine(kGrowth, log, kMaxIterations);
+    EXPECT_NEAR(log.start.a, course.start_a, course.start_tolerance);
+    EXPECT_NEAR(log.start.b, course.start_b, course.start_tolerance);
+    ASSERT_EQ(log.steps.size(), course.q.size());
+    for (std::size_t i = 0; i < log.steps.size(); ++i) {
+      EXPECT_NEAR(log.steps[i].q, course.q[i].first, course.q[i].second) << "iteration " << i;
+      EXPECT_EQ(log.steps[i].halvings, 0) << "iteration " << i;
+    }
+    EXPECT_FALSE(log.stalled);
+    EXPECT_NEAR(result.a, course.final_a, course.final_tolerance);
+    EXPECT_NEAR(result.b, course.final_b, course.final_tolerance);
+  }
+}
+
+// The power model's first full step on the growth data raises the residual sum (to a = -2.49,
+// b = 4.05); halving it keeps the iteration going down to the least-squares optimum.
+TEST(Refine, HalvesAStepThatRaisesTheResidualSum) {
+  RefinementLog log;
+  const CoefficientPair result = RefineRows<PowerModel>(kGrowth, log);
+  ASSERT_FALSE(log.steps.empty());
+  EXPECT_GT(log.steps[0].halvings, 0);
+  for (const RefinementStep& step : log.steps) EXPECT_LE(step.after, step.before);
+  EXPECT_FALSE(log.stalled);
+  EXPECT_NEAR(result.a, 0.172425, 5e-6);
+  EXPECT_NEAR(result.b, 4.194232, 5e-6);
+}
+
+TEST(Refine, StopsWithAnErrorWhenItDoesNotSettle) {
+  RefinementLog log;
+  try {
+    RefineRows<Exponential>(kGrowth, log, 2);
+    FAIL() << "no error";
+  } catch (const EFitError& error) {
+    EXPECT_STREQ(error.what(),
+                 "The refinement did not settle within 2 iterations: the data do not determine "
+                 "the model's coefficients");
+  }
+  EXPECT_EQ(log.steps.size(), 2u);
+  EXPECT_EQ(NoConvergenceMessage(kMaxIterations),
+            "The refinement did not settle within 1000 iterations: the data do not determine "
+            "the model's coefficients");
+}
+
+// A shape whose every step points uphill: no halving helps, so the start values stand.
+struct UphillShape {
+  template <class T>
+  static T Value(T a, T, T x) {
+    return a * x;
+  }
+  template <class T>
+  static void Row(T a, T, T x, T y, T& r, T& da, T& db) {
+    r = y - a * x;
+    da = -x;  // the wrong sign: the Gauss–Newton step moves away from the optimum
+    db = x * x;
+  }
+};
+
+TEST(Refine, KeepsTheCoefficientsBeforeAStepThatNoHalvingMendsAndSaysSo) {
+  DataPoints points{{1, 2, 3}, {2, 4, 7}};
+  RefinementLog log;
+  const CoefficientPair result = Refine<UphillShape>(points, {1, 0}, &log);
+  EXPECT_TRUE(log.stalled);
+  EXPECT_TRUE(log.steps.empty());
+  EXPECT_EQ(result.a, 1);
+  EXPECT_EQ(result.b, 0);
+}
+
+}  // namespace
+}  // namespace tarvolen::fit
