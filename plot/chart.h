@@ -199,8 +199,9 @@ class TChart {
   // the values shown, up lowers them.
   void MouseWheel(int steps);
 
-  // The cursor to show over the chart now.
-  TCursor CurrentCursor() const { return current_cursor_; }
+  // The cursor to show over the chart now: the chart's own, or the arrow from the start of a
+  // zoom drag until the next move without a drag.
+  TCursor CurrentCursor() const { return arrow_cursor_ ? TCursor::crDefault : Cursor; }
   // The zoom rectangle while a zoom drag is on (from the press point to the pointer), drawn
   // inverted with `ZoomPenColor`.
   std::optional<Rect> ZoomRectangle() const;
@@ -256,7 +257,7 @@ class TChart {
   Drag drag_ = Drag::kNone;
   Point drag_start_;
   Point drag_now_;
-  TCursor current_cursor_ = TCursor::crDefault;
+  bool arrow_cursor_ = false;
   std::optional<std::array<SavedScale, 4>> saved_scales_;
 };
 

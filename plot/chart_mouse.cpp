@@ -83,7 +83,7 @@ void TChart::MouseDown(TMouseButton button, int x, int y) {
   drag_start_ = drag_now_ = {x, y};
   if (button == TMouseButton::mbLeft && AllowZoom) {
     drag_ = Drag::kZoom;
-    current_cursor_ = TCursor::crDefault;
+    arrow_cursor_ = true;
   } else if (button == TMouseButton::mbRight && AllowPanning) {
     drag_ = Drag::kScroll;
   }
@@ -92,7 +92,7 @@ void TChart::MouseDown(TMouseButton button, int x, int y) {
 void TChart::MouseMove(int x, int y) {
   switch (drag_) {
     case Drag::kNone:
-      current_cursor_ = Cursor;
+      arrow_cursor_ = false;
       return;
     case Drag::kZoom:
       drag_now_ = {x, y};

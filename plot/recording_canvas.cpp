@@ -17,6 +17,15 @@ CanvasCall Make(CanvasCall::Kind kind) {
   return call;
 }
 
+CanvasCall Shape(CanvasCall::Kind kind, const Rect& r, const TChartPen& pen,
+                 const TChartBrush& brush) {
+  CanvasCall call = Make(kind);
+  call.rect = r;
+  call.pen = pen;
+  call.brush = brush;
+  return call;
+}
+
 }  // namespace
 
 void RecordingCanvas::FillRect(const Rect& r, TColor color) {
@@ -27,11 +36,7 @@ void RecordingCanvas::FillRect(const Rect& r, TColor color) {
 }
 
 void RecordingCanvas::Rectangle(const Rect& r, const TChartPen& pen, const TChartBrush& brush) {
-  CanvasCall call = Make(CanvasCall::Kind::kRectangle);
-  call.rect = r;
-  call.pen = pen;
-  call.brush = brush;
-  calls_.push_back(std::move(call));
+  calls_.push_back(Shape(CanvasCall::Kind::kRectangle, r, pen, brush));
 }
 
 void RecordingCanvas::Line(Point from, Point to, const TChartPen& pen) {
@@ -43,11 +48,7 @@ void RecordingCanvas::Line(Point from, Point to, const TChartPen& pen) {
 }
 
 void RecordingCanvas::Ellipse(const Rect& r, const TChartPen& pen, const TChartBrush& brush) {
-  CanvasCall call = Make(CanvasCall::Kind::kEllipse);
-  call.rect = r;
-  call.pen = pen;
-  call.brush = brush;
-  calls_.push_back(std::move(call));
+  calls_.push_back(Shape(CanvasCall::Kind::kEllipse, r, pen, brush));
 }
 
 void RecordingCanvas::TextOut(int x, int y, std::string_view text, const TChartFont& font,

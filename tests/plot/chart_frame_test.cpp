@@ -200,6 +200,32 @@ TEST(TChartFrame, LabelsUseTheLocaleSeparators) {
   EXPECT_NE(std::find(texts.begin(), texts.end(), "0,5"), texts.end());
 }
 
+TEST(TChartFrame, CopesWithTinySizesAndExtremeValues) {
+  const struct {
+    const char* name;
+    Rect rect;
+    std::vector<std::pair<const char*, const char*>> rows;
+  } cases[] = {
+      {"no size", {0, 0, 0, 0}, {{"1", "2"}, {"3", "4"}}},
+      {"five pixels", {0, 0, 5, 5}, {{"1", "2"}, {"3", "4"}}},
+      {"range beyond doubles", kClient, {{"-1e308", "-1.7e308"}, {"1e308", "1.7e308"}}},
+      {"huge values", kClient, {{"0", "1e300"}, {"1e300", "1e300"}}},
+      {"tiny range at a huge value", kClient, {{"1e20", "1"}, {"100000000000000016384", "2"}}},
+      {"denormals", kClient, {{"0", "0"}, {"4.9e-324", "1e-320"}}},
+  };
+  for (const auto& c : cases) {
+    Chart1 chart;
+    PlotDataPoints(chart.chart, GridOf(c.rows), '.', nullptr);
+    chart.canvas.Clear();
+    chart.chart.Draw(chart.canvas, c.rect);
+    chart.chart.Draw(chart.canvas, c.rect);
+    for (const std::string& text : chart.canvas.Texts()) {
+      EXPECT_TRUE(text.find("INF") == std::string::npos && text.find("NAN") == std::string::npos)
+          << c.name << ": " << text;
+    }
+  }
+}
+
 TEST(TChartBuffering, AsksForAFrameOnlyAfterAChangeOrResize) {
   TChart chart;
   const Size size{303, 245};

@@ -104,6 +104,7 @@ TEST(TChartZoom, UndoRestoresAutomaticScalingOverSeveralZooms) {
 
 TEST(TChartZoom, ShowsAnInvertedRectangleWhileDragging) {
   ZoomableChart z;
+  EXPECT_EQ(z.chart.CurrentCursor(), TCursor::crCross);
   z.chart.MouseDown(TMouseButton::mbLeft, 150, 120);
   EXPECT_EQ(z.chart.CurrentCursor(), TCursor::crDefault);
   z.chart.MouseMove(100, 90);

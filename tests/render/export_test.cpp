@@ -48,6 +48,13 @@ fs::path TempFolder() {
   return folder;
 }
 
+// The picture in `file` is what the chart shows.
+void ExpectChartPicture(const std::string& file, const char* format, TChart& chart) {
+  QImage read;
+  ASSERT_TRUE(read.load(QString::fromStdString(file), format)) << file;
+  EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32), RenderChartImage(chart)) << file;
+}
+
 TEST(SaveChartBitmap, WritesTheSamePictureTwiceWithoutAChange) {
   FivePoints f;
   const fs::path folder = TempFolder();
@@ -58,10 +65,7 @@ TEST(SaveChartBitmap, WritesTheSamePictureTwiceWithoutAChange) {
   const std::string a = ReadWholeFile(first);
   EXPECT_EQ(a.size(), 54u + 912 * 245);
   EXPECT_EQ(a, ReadWholeFile(second));
-  // The file holds what the screen shows.
-  QImage read;
-  ASSERT_TRUE(read.load(QString::fromStdString(first), "BMP"));
-  EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32), RenderChartImage(f.chart));
+  ExpectChartPicture(first, "BMP", f.chart);
   fs::remove_all(folder);
 }
 
@@ -70,9 +74,7 @@ TEST(SaveChartPng, WritesThePictureAsPng) {
   const fs::path folder = TempFolder();
   const std::string file = (folder / "figure.png").string();
   SaveChartPng(f.chart, file);
-  QImage read;
-  ASSERT_TRUE(read.load(QString::fromStdString(file), "PNG"));
-  EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32), RenderChartImage(f.chart));
+  ExpectChartPicture(file, "PNG", f.chart);
   fs::remove_all(folder);
 }
 
