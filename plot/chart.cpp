@@ -19,6 +19,7 @@ TChart::TChart()
 }
 
 TChart::~TChart() {
+  on_change_ = nullptr;
   list_.clear();
   owned_.clear();
 }

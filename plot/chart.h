@@ -2,10 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/colors.h"
@@ -171,9 +173,14 @@ class TChart {
   // Whether the axis was drawn in the last frame.
   bool AxisShown(const TChartAxis& axis) const;
 
-  // Marks the chart for repainting; the version changes with every change.
-  void Invalidate() { ++version_; }
+  // Marks the chart for repainting; the version changes with every change, and the change
+  // handler, if any, is called (a window asks for a paint there; it must not draw at once).
+  void Invalidate() {
+    ++version_;
+    if (on_change_) on_change_();
+  }
   std::uint64_t Version() const { return version_; }
+  void SetChangeHandler(std::function<void()> handler) { on_change_ = std::move(handler); }
 
   // Off-screen buffering of the screen picture. Switching it off discards the stored picture
   // and marks the chart changed.
@@ -245,6 +252,7 @@ class TChart {
   std::array<TChartAxis, 5> axes_;
   FormatSettings label_format_;
   std::uint64_t version_ = 0;
+  std::function<void()> on_change_;
 
   Rect chart_rect_;
   std::array<bool, 5> axis_shown_{};

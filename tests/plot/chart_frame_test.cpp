@@ -247,5 +247,22 @@ TEST(TChartBuffering, AsksForAFrameOnlyAfterAChangeOrResize) {
   EXPECT_TRUE(chart.NeedsFrame(size));
 }
 
+TEST(TChartBuffering, TellsTheWindowOfEveryChange) {
+  TChart chart;
+  int changes = 0;
+  chart.SetChangeHandler([&] { ++changes; });
+  TPointSeries& s = chart.CreateSeries<TPointSeries>();
+  s.SetParentChart(&chart);
+  EXPECT_EQ(changes, 1);
+  const double xs[] = {1, 2, 3};
+  s.AddPoints(xs, xs, 3);
+  EXPECT_EQ(changes, 2);
+  chart.MouseWheel(1);
+  EXPECT_EQ(changes, 3);
+  RecordingCanvas canvas;
+  chart.Draw(canvas, kClient);
+  EXPECT_EQ(changes, 3);  // drawing is no change
+}
+
 }  // namespace
 }  // namespace tarvolen
