@@ -166,7 +166,9 @@ void TChartAxis::Draw(Canvas& canvas, const Rect& plot, const FormatSettings& fo
                       bool shows_labels) {
   tick_count_ = 0;
   if (!Title.Caption.empty()) DrawTitle(canvas);
-  if (shows_labels && LabelStyle != TAxisLabelStyle::talNone) DrawLabels(canvas, format);
+  if (Labels && shows_labels && LabelStyle != TAxisLabelStyle::talNone) {
+    DrawLabels(canvas, format);
+  }
 
   if (Axis.Draws()) {
     const TChartPen pen = Resolved(Axis);

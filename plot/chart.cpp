@@ -8,6 +8,25 @@ namespace {
 
 int RoundToInt(double v) { return static_cast<int>(std::nearbyint(v)); }
 
+// The lines of a title (or foot) centred between `left` and `right`, from `top` down; empty
+// lines only take their room.
+void DrawTitleLines(Canvas& canvas, const TChartTitle& title, int top, int left, int right) {
+  const TChartFont font = Resolved(title.Font);
+  int y = top;
+  for (const std::string& line : title.Text) {
+    const Size extent = canvas.TextExtent(line.empty() ? "W" : line, font);
+    if (!line.empty()) canvas.TextOut(left + (right - left - extent.width) / 2, y, line, font, 0);
+    y += extent.height;
+  }
+}
+
+// The room a title (or foot) takes: its lines and 5 pixels.
+int TitleRoom(Canvas& canvas, const TChartTitle& title) {
+  if (!title.Visible || title.Text.empty()) return 0;
+  const int line_height = canvas.TextExtent("W", Resolved(title.Font)).height;
+  return static_cast<int>(title.Text.size()) * line_height + 5;
+}
+
 }  // namespace
 
 TChart::TChart()
@@ -195,30 +214,22 @@ void TChart::DrawZoomRectangle(Canvas& canvas) const {
 }
 
 void TChart::DrawFrame(Canvas& canvas, const Rect& rect) {
-  // 1. Background and bevel.
+  // Background and bevel.
   canvas.FillRect(rect, ResolveColor(color_));
   DrawBevel(canvas, rect);
 
-  // 2. The plot rectangle inside the margins.
-  Rect plot{rect.left + RoundToInt(rect.Width() * MarginLeft / 100.0),
-            rect.top + RoundToInt(rect.Height() * MarginTop / 100.0),
-            rect.right - RoundToInt(rect.Width() * MarginRight / 100.0),
-            rect.bottom - RoundToInt(rect.Height() * MarginBottom / 100.0)};
+  // The rectangle inside the margins, less the title's and the foot's lines (the legend lists
+  // nothing and takes nothing).
+  const Rect inside{rect.left + RoundToInt(rect.Width() * MarginLeft / 100.0),
+                    rect.top + RoundToInt(rect.Height() * MarginTop / 100.0),
+                    rect.right - RoundToInt(rect.Width() * MarginRight / 100.0),
+                    rect.bottom - RoundToInt(rect.Height() * MarginBottom / 100.0)};
+  Rect plot = inside;
+  plot.top += TitleRoom(canvas, title_);
+  const int foot_room = TitleRoom(canvas, foot_);
+  plot.bottom -= foot_room;
 
-  // 3. The title's lines (drawn below, once the rest is laid out); an empty foot and the
-  // legend take nothing.
-  const TChartFont title_font = Resolved(title_.Font);
-  const int title_top = plot.top;
-  if (title_.Visible && !title_.Text.empty()) {
-    const int line_height = canvas.TextExtent("W", title_font).height;
-    plot.top += static_cast<int>(title_.Text.size()) * line_height + 5;
-  }
-  if (foot_.Visible && !foot_.Text.empty()) {
-    const int line_height = canvas.TextExtent("W", Resolved(foot_.Font)).height;
-    plot.bottom -= static_cast<int>(foot_.Text.size()) * line_height + 5;
-  }
-
-  // 4. Axes: ranges, room, positions, series margins.
+  // Axes: ranges, room for titles, labels and ticks, positions, series margins.
   std::array<TChartAxis*, 4> outer = {&axes_[0], &axes_[1], &axes_[2], &axes_[3]};
   for (TChartAxis& axis : axes_) CalcAxisRange(axis);
   for (std::size_t i = 0; i < outer.size(); ++i) {
@@ -232,28 +243,21 @@ void TChart::DrawFrame(Canvas& canvas, const Rect& rect) {
   for (TChartAxis* axis : outer) ApplyMargins(*axis);
   chart_rect_ = plot;
 
-  // 5. Back wall, right and bottom edges included.
+  // The back wall, right and bottom edges included.
   canvas.Rectangle({plot.left, plot.top, plot.right + 1, plot.bottom + 1},
                    Resolved(back_wall_.Pen), Resolved(back_wall_.Brush));
-
-  if (title_.Visible) {
-    int y = title_top;
-    for (const std::string& line : title_.Text) {
-      const Size extent = canvas.TextExtent(line.empty() ? "W" : line, title_font);
-      if (!line.empty()) {
-        canvas.TextOut(plot.left + (plot.Width() - extent.width) / 2, y, line, title_font, 0);
-      }
-      y += extent.height;
-    }
+  if (title_.Visible) DrawTitleLines(canvas, title_, inside.top, inside.left, inside.right);
+  if (foot_.Visible) {
+    DrawTitleLines(canvas, foot_, inside.bottom - foot_room + 5, inside.left, inside.right);
   }
 
-  // 6. Axes, before the series so that series lie on the grid.
+  // The axes before the series, so that series lie on the grid.
   for (std::size_t i = 0; i < outer.size(); ++i) {
     if (!axis_shown_[i]) continue;
     outer[i]->Draw(canvas, plot, label_format_, AxisShowsLabels(*outer[i]));
   }
 
-  // 7. Series in list order.
+  // The series in list order: later ones on top.
   for (const TChartSeries* s : list_) {
     if (s->Active()) s->DrawValues(canvas, BottomAxis(), LeftAxis(), plot);
   }
