@@ -20,6 +20,7 @@
 #include "shell/MyImgBtn.h"
 #include "shell/Unit1.h"
 #include "shell/chart_view.h"
+#include "shell/skin_frame.h"
 #include "ui_Unit1.h"
 
 namespace tarvolen {
@@ -357,6 +358,39 @@ TEST_F(MainWindowTest, DraggingInTheChartZoomsAndUndoes) {
 TEST_F(MainWindowTest, ApplicationTitleIsTheExecutableNameInLowerCaseAfterItsFirstLetter) {
   const QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
   EXPECT_EQ(TForm1::ApplicationTitle(), name.left(1) + name.mid(1).section('.', 0, 0).toLower());
+}
+
+}  // namespace
+}  // namespace tarvolen
+
+namespace tarvolen {
+namespace {
+
+TEST_F(MainWindowTest, TheFrameIsRoundedAndItsButtonsBehave) {
+  EXPECT_EQ(form_->mask(), WindowShapeRegion(QSize(796, 613)));
+  EXPECT_FALSE(form_->mask().contains(QPoint(0, 0)));
+  EXPECT_TRUE(form_->mask().contains(QPoint(3, 3)));
+  // The maximise area and a double click on the title change nothing.
+  QTest::mouseClick(ui().ImgBtnMax, Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseDClick(ui().Image1, Qt::LeftButton, {}, QPoint(300, 10));
+  EXPECT_EQ(form_->size(), QSize(796, 613));
+  EXPECT_FALSE(form_->isMaximized());
+  // A right press on the title does not start a move; nothing to see but no harm either.
+  QTest::mousePress(ui().Image1, Qt::RightButton, {}, QPoint(300, 10));
+  QTest::mouseRelease(ui().Image1, Qt::RightButton, {}, QPoint(300, 10));
+  EXPECT_EQ(form_->pos(), QPoint(229, 102));
+  QTest::mouseClick(ui().ImgBtnMin, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_TRUE(form_->windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(MainWindowTest, TheCaptionButtonsShowTheirStatePictures) {
+  TImgBtn& close = *ui().ImgBtnClose;
+  EXPECT_EQ(close.Picture(), close.Pic());
+  EXPECT_FALSE(close.PicUp().Empty());
+  EXPECT_FALSE(close.PicDown().Empty());
+  EXPECT_TRUE(ui().ImgBtnMax->Pic().Empty());
+  EXPECT_EQ(ui().Image1->Picture().Width(), 796);
+  EXPECT_EQ(ui().Image3->Picture().Height(), 28);
 }
 
 }  // namespace
