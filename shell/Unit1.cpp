@@ -110,6 +110,14 @@ TForm1::~TForm1() {
   qDeleteAll(findChildren<QObject*>(Qt::FindDirectChildrenOnly));
 }
 
+std::array<std::pair<QToolButton*, Model>, kModelCount> TForm1::ModelButtons() const {
+  return {{{ui_->SpeedButton1, Model::kLinear},       {ui_->SpeedButton2, Model::kQuadratic},
+           {ui_->SpeedButton9, Model::kCompound},     {ui_->SpeedButton10, Model::kLogarithmic},
+           {ui_->SpeedButton11, Model::kExponential}, {ui_->SpeedButton12, Model::kPower},
+           {ui_->SpeedButton15, Model::kGeometric},   {ui_->SpeedButton16, Model::kGeometric2},
+           {ui_->SpeedButton13, Model::kInverse},     {ui_->SpeedButton14, Model::kHyperbola}}};
+}
+
 void TForm1::SetUpControls() {
   QFont form_font(u"Liberation Sans"_qs);
   form_font.setPixelSize(11);
@@ -137,13 +145,7 @@ void TForm1::SetUpControls() {
   }
 
   // Model buttons: raised, each showing its equation.
-  const std::pair<QToolButton*, Model> buttons[] = {
-      {ui_->SpeedButton1, Model::kLinear},       {ui_->SpeedButton2, Model::kQuadratic},
-      {ui_->SpeedButton9, Model::kCompound},     {ui_->SpeedButton10, Model::kLogarithmic},
-      {ui_->SpeedButton11, Model::kExponential}, {ui_->SpeedButton12, Model::kPower},
-      {ui_->SpeedButton15, Model::kGeometric},   {ui_->SpeedButton16, Model::kGeometric2},
-      {ui_->SpeedButton13, Model::kInverse},     {ui_->SpeedButton14, Model::kHyperbola}};
-  for (const auto& [button, model] : buttons) {
+  for (const auto& [button, model] : ModelButtons()) {
     const QPixmap picture(EquationPicturePath(model));
     button->setIcon(QIcon(picture));
     button->setIconSize(picture.size());
@@ -273,13 +275,7 @@ void TForm1::SetUpGrid() {
 
 void TForm1::WireCommands() {
   connect(ui_->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  const std::pair<QToolButton*, Model> models[] = {
-      {ui_->SpeedButton1, Model::kLinear},       {ui_->SpeedButton2, Model::kQuadratic},
-      {ui_->SpeedButton9, Model::kCompound},     {ui_->SpeedButton10, Model::kLogarithmic},
-      {ui_->SpeedButton11, Model::kExponential}, {ui_->SpeedButton12, Model::kPower},
-      {ui_->SpeedButton15, Model::kGeometric},   {ui_->SpeedButton16, Model::kGeometric2},
-      {ui_->SpeedButton13, Model::kInverse},     {ui_->SpeedButton14, Model::kHyperbola}};
-  for (const auto& [button, model] : models) {
+  for (const auto& [button, model] : ModelButtons()) {
     connect(button, &QToolButton::clicked, this, [this, model = model] { RunModel(model); });
   }
   connect(ui_->SpeedButton3, &QToolButton::clicked, this, [this] { Open1Click(); });

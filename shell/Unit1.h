@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <memory>
+#include <utility>
 
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -89,6 +91,8 @@ class TForm1 : public QWidget {
   void SetUpControls();
   void WireCommands();
   void PlaceCaptionButtons();
+  // The ten model buttons and their models, in the window's order.
+  std::array<std::pair<class QToolButton*, Model>, kModelCount> ModelButtons() const;
   char DecimalSeparator() const { return format_.decimal_separator; }
 
   std::unique_ptr<Ui::TForm1> ui_;
