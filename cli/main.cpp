@@ -1,5 +1,6 @@
 // tarvolen-fit: fits a data file with one model and prints the report lines the window would show.
 
+#include <cctype>
 #include <charconv>
 #include <clocale>
 #include <cstdio>
@@ -13,7 +14,12 @@
 #include "data/data_file.h"
 #include "data/grid_table.h"
 #include "fit/fit.h"
+#include "plot/bitmap.h"
 #include "plot/chart.h"
+#include "plot/data_plot.h"
+#ifdef TARVOLEN_HAVE_RENDER
+#include "render/painter_canvas.h"
+#endif
 
 namespace tarvolen {
 namespace {
@@ -30,21 +36,28 @@ constexpr const char* kUsage =
     "  --curve OUT              write the fitted curve as the chart holds it after the fit,\n"
     "                           one \"x y\" pair per line with 17 significant digits (also when\n"
     "                           the fit ended with an error after replacing the curve)\n"
-    "  --decimal-separator C    the decimal separator of the numbers in FILE and in the\n"
-    "                           report (default: the locale's, from LC_ALL / LC_NUMERIC / LANG)\n"
+    "  --plot OUT               also plot the data points as Load Data does, and after the fit\n"
+    "                           write the chart as the window shows it (303 x 245 pixels) to\n"
+    "                           OUT: a 24-bit BMP file, or PNG when OUT ends in \".png\". Needs\n"
+    "                           no display. A data point that cannot be plotted is reported as\n"
+    "                           the window's error box would, and the fit still runs\n"
+    "  --decimal-separator C    the decimal separator of the numbers in FILE, in the report and\n"
+    "                           on the chart's axes (default: the locale's, from LC_ALL /\n"
+    "                           LC_NUMERIC / LANG)\n"
     "  --help                   show this text\n"
     "\n"
     "The grid starts as the window's does: 21 rows, headers \"X\" and \"Y\". Data files hold\n"
     "one point per line, X then Y, separated by blanks or tabs.\n"
     "\n"
-    "Exit status: 0 when the fit reported its lines; 1 when an error ended the load or the fit\n"
-    "(its message, as the window's error box shows it, goes to standard error); 2 on a usage\n"
-    "error.\n";
+    "Exit status: 0 when the fit reported its lines; 1 when an error ended the load, the data\n"
+    "plot, the fit or a write (its message, as the window's error box shows it, goes to\n"
+    "standard error); 2 on a usage error.\n";
 
 struct Options {
   Model model = Model::kLinear;
   std::string file;
   std::optional<std::string> curve_out;
+  std::optional<std::string> plot_out;
   std::optional<char> decimal_separator;
 };
 
@@ -73,6 +86,11 @@ Options ParseOptions(int argc, char** argv) {
       have_model = true;
     } else if (arg == "--curve") {
       options.curve_out = value();
+    } else if (arg == "--plot") {
+#ifndef TARVOLEN_HAVE_RENDER
+      UsageError("this build of tarvolen-fit cannot draw pictures (built without Qt)");
+#endif
+      options.plot_out = value();
     } else if (arg == "--decimal-separator") {
       const std::string text = value();
       // A digit, a sign, an exponent letter or a blank as separator would read and write
@@ -96,13 +114,25 @@ Options ParseOptions(int argc, char** argv) {
   return options;
 }
 
-// The decimal separator of the user's locale; "." in the C locale.
-char LocaleDecimalSeparator() {
+// The number punctuation of the user's locale: "." in the C locale; a thousands separator the
+// locale leaves empty is "," (or "." beside a decimal comma), one of several bytes a space.
+FormatSettings LocaleFormat(std::optional<char> decimal_separator) {
   std::setlocale(LC_ALL, "");
   const char* point = std::localeconv()->decimal_point;
-  const char separator = (point && std::strlen(point) == 1) ? point[0] : '.';
+  const char* thousands = std::localeconv()->thousands_sep;
+  FormatSettings format;
+  format.decimal_separator = (point && std::strlen(point) == 1) ? point[0] : '.';
+  const std::size_t thousands_length = thousands ? std::strlen(thousands) : 0;
   std::setlocale(LC_ALL, "C");
-  return separator;
+  if (decimal_separator) format.decimal_separator = *decimal_separator;
+  if (thousands_length == 1 && thousands[0] != format.decimal_separator) {
+    format.thousand_separator = thousands[0];
+  } else if (thousands_length > 1) {
+    format.thousand_separator = ' ';
+  } else {
+    format.thousand_separator = format.decimal_separator == ',' ? '.' : ',';
+  }
+  return format;
 }
 
 void ShowError(const Exception& error) { std::cerr << ErrorBoxText(error.what()) << '\n'; }
@@ -125,14 +155,37 @@ void WriteCurve(const std::string& path, const TLineSeries* curve) {
   WriteWholeFile(path, text);
 }
 
+#ifdef TARVOLEN_HAVE_RENDER
+bool EndsWithPng(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string tail = name.substr(name.size() - 4);
+  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return tail == ".png";
+}
+
+// Draws the frame the window would paint now: the next frame's layout depends on it.
+void PaintAsWindow(TChart& chart) { render::RenderChartImage(chart); }
+#endif
+
 int Run(const Options& options) {
-  const char separator = options.decimal_separator.value_or(LocaleDecimalSeparator());
+  const FormatSettings format = LocaleFormat(options.decimal_separator);
+  const char separator = format.decimal_separator;
 
   GridTable grid;
   grid.WriteHeaders();
   TChart chart;
+  ConfigureChart1(chart);
+  chart.SetLabelFormat(format);
   FitFields fields;
   StringResultLines memo;
+
+#ifdef TARVOLEN_HAVE_RENDER
+  std::optional<render::GuiForPictures> gui;
+  if (options.plot_out) {
+    gui.emplace(/*quiet=*/true);
+    PaintAsWindow(chart);
+  }
+#endif
 
   try {
     LoadDataFile(options.file, grid);
@@ -142,6 +195,18 @@ int Run(const Options& options) {
   }
 
   int status = 0;
+#ifdef TARVOLEN_HAVE_RENDER
+  if (options.plot_out) {
+    try {
+      PlotDataPoints(chart, grid, separator, fields.CurveSeries);
+    } catch (const Exception& error) {
+      ShowError(error);
+      status = 1;
+    }
+    PaintAsWindow(chart);
+  }
+#endif
+
   FitTarget target{grid, chart, fields, memo, separator};
   try {
     RunFit(options.model, target);
@@ -164,6 +229,21 @@ int Run(const Options& options) {
       status = 1;
     }
   }
+#ifdef TARVOLEN_HAVE_RENDER
+  if (options.plot_out) {
+    try {
+      PaintAsWindow(chart);
+      if (EndsWithPng(*options.plot_out)) {
+        render::SaveChartPng(chart, *options.plot_out);
+      } else {
+        SaveChartBitmap(chart, *options.plot_out, render::MakeImageBitmap);
+      }
+    } catch (const Exception& error) {
+      ShowError(error);
+      status = 1;
+    }
+  }
+#endif
   return status;
 }
 

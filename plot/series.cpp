@@ -39,6 +39,33 @@ void TChartSeries::Changed() {
   if (parent_) parent_->Invalidate();
 }
 
+void TChartSeries::FindYExtremes() const {
+  if (y_.Empty()) {
+    min_y_ = max_y_ = 0;
+  } else {
+    const auto [low, high] = std::minmax_element(y_.begin(), y_.end());
+    min_y_ = *low;
+    max_y_ = *high;
+  }
+  y_extremes_known_ = true;
+}
+
+double TChartSeries::MinYValue() const {
+  if (!y_extremes_known_) FindYExtremes();
+  return min_y_;
+}
+
+double TChartSeries::MaxYValue() const {
+  if (!y_extremes_known_) FindYExtremes();
+  return max_y_;
+}
+
+void TChartSeries::CalcHorizMargins(int& left, int& right) const { left = right = 0; }
+
+void TChartSeries::CalcVerticalMargins(int& top, int& bottom) const { top = bottom = 0; }
+
+void TChartSeries::DrawValues(Canvas&, const TChartAxis&, const TChartAxis&, const Rect&) const {}
+
 std::size_t TChartSeries::AddPoint(double x, double y) {
   std::size_t index;
   if (x_.Empty() || !(x < x_.Last())) {
@@ -51,12 +78,14 @@ std::size_t TChartSeries::AddPoint(double x, double y) {
     x_.Insert(index, x);
     y_.Insert(index, y);
   }
+  ExtremesChanged();
   Changed();
   return index;
 }
 
 void TChartSeries::AddPoints(const double* xs, const double* ys, std::size_t count) {
   if (count == 0) return;
+  ExtremesChanged();
   const bool ascending = std::is_sorted(xs, xs + count);
   if (ascending && (x_.Empty() || !(xs[0] < x_.Last()))) {
     x_.Append(xs, count);
@@ -112,6 +141,7 @@ void TChartSeries::ReservePoints(std::size_t count, bool descending) {
 void TChartSeries::Clear() {
   x_.Clear();
   y_.Clear();
+  ExtremesChanged();
   Changed();
 }
 

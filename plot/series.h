@@ -4,25 +4,13 @@
 #include <cstddef>
 
 #include "common/colors.h"
+#include "plot/canvas.h"
 #include "plot/value_list.h"
 
 namespace tarvolen {
 
 class TChart;
-
-enum class TPenStyle { psSolid, psDot, psClear };
-
-struct TChartPen {
-  TColor Color = clBlack;
-  int Width = 1;
-  TPenStyle Style = TPenStyle::psSolid;
-  bool Visible = true;
-};
-
-struct TChartBrush {
-  TColor Color = clAutoColor;
-  bool Solid = true;
-};
+class TChartAxis;
 
 enum class TSeriesMarksStyle { smsValue, smsLabel };
 
@@ -83,6 +71,12 @@ class TChartSeries {
   const TChartValueList& XValues() const { return x_; }
   const TChartValueList& YValues() const { return y_; }
   std::size_t Count() const { return x_.Count(); }
+  // The extremes of the values; 0 for an empty series. X is sorted, Y is scanned once after each
+  // change and kept.
+  double MinXValue() const { return x_.Empty() ? 0 : x_.First(); }
+  double MaxXValue() const { return x_.Empty() ? 0 : x_.Last(); }
+  double MinYValue() const;
+  double MaxYValue() const;
   // The colour of point i as drawn: the series colour, as every point has clAutoColor.
   TColor ValueColor(std::size_t) const { return series_color_; }
 
@@ -95,9 +89,21 @@ class TChartSeries {
   void ReservePoints(std::size_t count, bool descending);
   void Clear();
 
+  // Pixels the series needs between its extreme values and the axis ends: at the left and
+  // right ends of its horizontal axis, at the top and bottom of its vertical one.
+  virtual void CalcHorizMargins(int& left, int& right) const;
+  virtual void CalcVerticalMargins(int& top, int& bottom) const;
+
+  // Draws the points in the plot rectangle `plot` (right and bottom edges included) with the
+  // working layout of the two axes.
+  virtual void DrawValues(Canvas& canvas, const TChartAxis& horiz, const TChartAxis& vert,
+                          const Rect& plot) const;
+
  private:
   friend class TChart;
   void Changed();
+  void ExtremesChanged() { y_extremes_known_ = false; }
+  void FindYExtremes() const;
 
   TChart* owner_;
   TChart* parent_ = nullptr;
@@ -107,6 +113,9 @@ class TChartSeries {
   TSeriesMarks marks_;
   TChartValueList x_;
   TChartValueList y_;
+  mutable bool y_extremes_known_ = false;
+  mutable double min_y_ = 0;
+  mutable double max_y_ = 0;
 };
 
 // Point and line series share their drawing (`TCustomSeries`): a pointer (marker) per point and
@@ -119,6 +128,17 @@ class TCustomSeries : public TChartSeries {
   TChartPen& LinePen() { return line_pen_; }
   const TChartPen& LinePen() const { return line_pen_; }
   bool DrawLines() const { return draw_lines_; }
+
+  void CalcHorizMargins(int& left, int& right) const override;
+  void CalcVerticalMargins(int& top, int& bottom) const override;
+  // Markers and lines of the visible points; see series_draw.cpp.
+  void DrawValues(Canvas& canvas, const TChartAxis& horiz, const TChartAxis& vert,
+                  const Rect& plot) const override;
+
+  // The first and last index drawn when the horizontal axis shows `xl`..`xr`: the first X not
+  // below xl, and the first X not below xr when the series runs on beyond xr (so a line reaches
+  // the edge). False when no X reaches xl.
+  bool VisibleRange(double xl, double xr, std::size_t& first, std::size_t& last) const;
 
  protected:
   TSeriesPointer pointer_;

@@ -1,0 +1,453 @@
+#include "shell/Unit1.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QResizeEvent>
+#include <QTextCursor>
+#include <QWindow>
+#include <new>
+
+#include "common/errors.h"
+#include "common/file_io.h"
+#include "data/data_file.h"
+#include "plot/bitmap.h"
+#include "plot/data_plot.h"
+#include "render/painter_canvas.h"
+#include "shell/skin_frame.h"
+#include "shell/skin_painting.h"
+#include "ui_Unit1.h"
+
+namespace tarvolen {
+namespace {
+
+constexpr int kWindowWidth = 796;
+constexpr int kWindowHeight = 613;
+
+// The dialogs' filter strings.
+const QString kOpenFilter = u"All Files(*.*)|*.*|TXT file(*.txt)|*.txt|Data file(*.dat)|*.dat"_qs;
+const QString kResultFilter = u"TXT file(*.txt)|*.txt"_qs;
+const QString kPictureFilter = u"bmp(*.bmp)|*.bmp"_qs;
+
+// A file name as the core's file functions take it: the file system's bytes.
+std::string FileNameBytes(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+// The locale's separators, when each is one single-byte character.
+FormatSettings SystemFormat() {
+  FormatSettings format;
+  const QLocale locale = QLocale::system();
+  const QString point = locale.decimalPoint();
+  if (point.size() == 1 && point[0].unicode() < 256) {
+    format.decimal_separator = static_cast<char>(point[0].unicode());
+  }
+  const QString group = locale.groupSeparator();
+  if (group.size() == 1 && group[0].unicode() < 256) {
+    format.thousand_separator = static_cast<char>(group[0].unicode());
+  }
+  return format;
+}
+
+QColor ToColor(TColor color) {
+  const TColor c = ResolveColor(color);
+  return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}
+
+}  // namespace
+
+void MemoLines::Clear() { memo_.clear(); }
+
+void MemoLines::Add(const std::string& line) {
+  QTextCursor cursor(memo_.document());
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertText(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())) + u'\n');
+}
+
+QString TForm1::ApplicationTitle() {
+  QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+  const qsizetype stop = name.indexOf(u'.');
+  if (stop >= 0) name.truncate(stop);
+  if (name.size() > 1) name = name.left(1) + name.mid(1).toLower();
+  return name;
+}
+
+TForm1::TForm1(std::unique_ptr<TDialogs> dialogs, QWidget* parent)
+    : QWidget(parent),
+      ui_(std::make_unique<Ui::TForm1>()),
+      dialogs_(dialogs ? std::move(dialogs) : std::make_unique<TDialogs>()),
+      format_(SystemFormat()) {
+  InitSkinResources();
+  skin_ = LoadSkinPictures();
+  ui_->setupUi(this);
+  setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+  setWindowIcon(ApplicationIcon());
+  // Every size change is refused: the window keeps its size for the whole run.
+  setFixedSize(kWindowWidth, kWindowHeight);
+  move(229, 102);
+
+  memo_lines_ = std::make_unique<MemoLines>(*ui_->Memo1);
+  ConfigureChart1(chart_);
+  chart_.SetLabelFormat(format_);
+  ui_->Chart1->SetChart(&chart_);
+
+  SetUpControls();
+  BuildMenus();
+  SetUpGrid();
+  WireCommands();
+  FormCreate();
+  RefreshViews();
+}
+
+TForm1::~TForm1() {
+  // The child widgets use the members (the chart, the grid table, the menu style): they go
+  // first, before the members do.
+  qDeleteAll(findChildren<QObject*>(Qt::FindDirectChildrenOnly));
+}
+
+std::array<std::pair<QToolButton*, Model>, kModelCount> TForm1::ModelButtons() const {
+  return {{{ui_->SpeedButton1, Model::kLinear},       {ui_->SpeedButton2, Model::kQuadratic},
+           {ui_->SpeedButton9, Model::kCompound},     {ui_->SpeedButton10, Model::kLogarithmic},
+           {ui_->SpeedButton11, Model::kExponential}, {ui_->SpeedButton12, Model::kPower},
+           {ui_->SpeedButton15, Model::kGeometric},   {ui_->SpeedButton16, Model::kGeometric2},
+           {ui_->SpeedButton13, Model::kInverse},     {ui_->SpeedButton14, Model::kHyperbola}}};
+}
+
+void TForm1::SetUpControls() {
+  QFont form_font(u"Liberation Sans"_qs);
+  form_font.setPixelSize(11);
+  setFont(form_font);
+  QPalette form_palette = palette();
+  form_palette.setColor(QPalette::Window, ToColor(clBtnFace));
+  setPalette(form_palette);
+
+  // Model labels: Arial 16 pixels, bold italic, maroon, over the panel's picture.
+  QFont label_font(u"Arial"_qs);
+  label_font.setPixelSize(16);
+  label_font.setBold(true);
+  label_font.setItalic(true);
+  const QList<QLabel*> labels = {ui_->Label1, ui_->Label2, ui_->Label3, ui_->Label4,
+                                 ui_->Label5, ui_->Label6, ui_->Label7, ui_->Label8,
+                                 ui_->Label9, ui_->Label10};
+  for (QLabel* label : labels) {
+    label->setFont(label_font);
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, ToColor(clMaroon));
+    label->setPalette(p);
+    // The labels size themselves to their text: the stored widths are what the text measured
+    // where the window was laid out, and this font's advances may be a pixel or two wider.
+    label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+  }
+
+  // Model buttons: raised, each showing its equation.
+  for (const auto& [button, model] : ModelButtons()) {
+    const QPixmap picture(EquationPicturePath(model));
+    button->setIcon(QIcon(picture));
+    button->setIconSize(picture.size());
+    button->setAutoRaise(false);
+    button->setFocusPolicy(Qt::NoFocus);
+  }
+
+  // The command tool bar: Arial 11 pixels, teal captions under 32 x 32 pictures.
+  QFont tool_font(u"Arial"_qs);
+  tool_font.setPixelSize(11);
+  const std::pair<QToolButton*, ToolPicture> tools[] = {
+      {ui_->SpeedButton3, ToolPicture::kLoadData}, {ui_->SpeedButton4, ToolPicture::kSaveResult},
+      {ui_->SpeedButton5, ToolPicture::kSaveFigure}, {ui_->SpeedButton6, ToolPicture::kManual},
+      {ui_->SpeedButton7, ToolPicture::kHome}};
+  for (const auto& [button, picture_id] : tools) {
+    const QPixmap picture(ToolPicturePath(picture_id));
+    button->setIcon(QIcon(picture));
+    button->setIconSize(picture.size());
+    button->setFont(tool_font);
+    button->setFocusPolicy(Qt::NoFocus);
+    QPalette p = button->palette();
+    p.setColor(QPalette::ButtonText, ToColor(clTeal));
+    button->setPalette(p);
+  }
+  ui_->ToolBar2->OnCustomDraw = [this](QPainter& canvas, const QRect& rect) {
+    ToolBar2CustomDraw(canvas, rect, skin_.ImageTool);
+  };
+  ui_->ToolBar1->OnCustomDraw = [this](QPainter& canvas, const QRect& rect) {
+    ToolBar1CustomDraw(canvas, rect, skin_.ImageMenu);
+  };
+
+  // Frame and panel pictures.
+  ui_->Image4->SetStretch(true);
+  ui_->Image4->SetPicture(TPicture(skin_.Image4));
+  ui_->Image9->SetStretch(true);
+  ui_->Image9->SetPicture(TPicture(skin_.Image9));
+  ui_->Image10->SetStretch(true);
+  ui_->Image10->SetPicture(TPicture(skin_.Image10));
+
+  ui_->Memo1->setFrameShape(QFrame::Box);
+  ui_->Chart1->setFocusPolicy(Qt::ClickFocus);
+}
+
+void TForm1::BuildMenus() {
+  auto picture = [this](int index) {
+    return QIcon(QPixmap::fromImage(skin_.ImageListMenu.at(static_cast<std::size_t>(index))));
+  };
+  file_menu_ = new QMenu(this);
+  file_menu_->setStyle(&menu_style_);
+  file_menu_->addAction(picture(kMenuPictureLoadData), u"Load Data"_qs, this,
+                        [this] { Open1Click(); })
+      ->setObjectName(u"Open1"_qs);
+  file_menu_->addAction(picture(kMenuPictureSaveResult), u"Save Result"_qs, this,
+                        [this] { SaveResult1Click(); })
+      ->setObjectName(u"SaveResult1"_qs);
+  file_menu_->addAction(picture(kMenuPictureSaveFigure), u"Save Figure"_qs, this,
+                        [this] { Save1Click(); })
+      ->setObjectName(u"SaveFigure1"_qs);
+  file_menu_->addSeparator();
+  file_menu_->addAction(u"Exit"_qs, this, [this] { Exit1Click(); })->setObjectName(u"Exit1"_qs);
+
+  help_menu_ = new QMenu(this);
+  help_menu_->setStyle(&menu_style_);
+  help_menu_->addAction(u"Manual"_qs, this, [this] { Manual1Click(); })
+      ->setObjectName(u"Manual1"_qs);
+  help_menu_->addSeparator();
+  help_menu_->addAction(u"HomePage"_qs, this, [this] { Phase1Click(); })
+      ->setObjectName(u"HomePage1"_qs);
+
+  popup_menu1_ = new QMenu(this);
+  popup_menu1_->setStyle(&menu_style_);
+  popup_menu1_->addAction(u"Save Figure"_qs, this, [this] { Save1Click(); })
+      ->setObjectName(u"Save1"_qs);
+  popup_menu1_->addAction(u"Copy Figure"_qs, this, [this] { Copy1Click(); })
+      ->setObjectName(u"Copy1"_qs);
+  ui_->Chart1->SetPopupMenu(popup_menu1_);
+
+  popup_menu2_ = new QMenu(this);
+  popup_menu2_->setStyle(&menu_style_);
+  popup_menu2_->addAction(u"Load Data"_qs, this, [this] { Open1Click(); })
+      ->setObjectName(u"LoadData1"_qs);
+
+  file_button_ = new TSkinMenuBarButton(u"File"_qs, skin_.ImageMenu, ui_->ToolBar1);
+  file_button_->setGeometry(0, 0, 65, 28);
+  file_button_->setMenu(file_menu_);
+  help_button_ = new TSkinMenuBarButton(u"Help"_qs, skin_.ImageMenu, ui_->ToolBar1);
+  help_button_->setGeometry(65, 0, 65, 28);
+  help_button_->setMenu(help_menu_);
+}
+
+void TForm1::SetUpGrid() {
+  QTableView& view = *ui_->StringGrid1;
+  grid_model_ = new StringGridModel(grid_, this);
+  view.setModel(grid_model_);
+  view.setSelectionMode(QAbstractItemView::ContiguousSelection);
+  view.setSelectionBehavior(QAbstractItemView::SelectItems);
+  view.setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                       QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+  view.setTabKeyNavigation(true);
+  view.setCornerButtonEnabled(false);
+  view.setWordWrap(false);
+  view.setShowGrid(true);
+  for (QHeaderView* header : {view.horizontalHeader(), view.verticalHeader()}) {
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setSectionsMovable(false);
+    header->setSectionsClickable(false);
+    header->setHighlightSections(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setMinimumSectionSize(1);
+  }
+  view.horizontalHeader()->setDefaultSectionSize(64);
+  view.horizontalHeader()->setFixedHeight(24);
+  view.verticalHeader()->setDefaultSectionSize(24);
+  view.verticalHeader()->setFixedWidth(64);
+  const QColor fixed = ToColor(clInactiveCaptionText);
+  view.setStyleSheet(
+      QStringLiteral("QHeaderView::section { background-color: %1; border: none;"
+                     " border-right: 1px solid #a0a0a0; border-bottom: 1px solid #a0a0a0;"
+                     " padding-left: 2px; }")
+          .arg(fixed.name()));
+  view.setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(&view, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) {
+            popup_menu2_->exec(ui_->StringGrid1->viewport()->mapToGlobal(pos));
+          });
+}
+
+void TForm1::WireCommands() {
+  connect(ui_->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  for (const auto& [button, model] : ModelButtons()) {
+    connect(button, &QToolButton::clicked, this, [this, model = model] { RunModel(model); });
+  }
+  connect(ui_->SpeedButton3, &QToolButton::clicked, this, [this] { Open1Click(); });
+  connect(ui_->SpeedButton4, &QToolButton::clicked, this, [this] { SaveResult1Click(); });
+  connect(ui_->SpeedButton5, &QToolButton::clicked, this, [this] { Save1Click(); });
+  connect(ui_->SpeedButton6, &QToolButton::clicked, this, [this] { Manual1Click(); });
+  connect(ui_->SpeedButton7, &QToolButton::clicked, this, [this] { Phase1Click(); });
+
+  // The frame's controls swallow their errors.
+  ui_->ImgBtnMin->OnClick = [this] {
+    try {
+      showMinimized();
+    } catch (...) {
+    }
+  };
+  ui_->ImgBtnClose->OnClick = [this] {
+    try {
+      close();
+    } catch (...) {
+    }
+  };
+  ui_->ImgBtnMax->OnClick = [] {};   // does nothing
+  ui_->Image1->OnDblClick = [] {};   // as the maximise button
+  ui_->Image1->OnMousePress = [this](QMouseEvent& event) {
+    // A left press on the title moves the window with the mouse; other buttons do nothing.
+    if (event.button() == Qt::LeftButton && !isMaximized() && windowHandle()) {
+      windowHandle()->startSystemMove();
+    }
+  };
+}
+
+void TForm1::PlaceCaptionButtons() {
+  const TCaptionButtonPlaces places = CaptionButtonPlaces(width());
+  ui_->ImgBtnMin->move(places.ImgBtnMin);
+  ui_->ImgBtnMin->raise();
+  ui_->ImgBtnMax->move(places.ImgBtnMax);
+  ui_->ImgBtnMax->raise();
+  ui_->ImgBtnClose->move(places.ImgBtnClose);
+  ui_->ImgBtnClose->raise();
+}
+
+void TForm1::FormCreate() {
+  setMask(WindowShapeRegion(size()));
+  ui_->PanelImage->hide();
+  ui_->ToolBar1->move(12, ui_->ToolBar1->y());
+  const TFramePictures frame = BuildFramePictures(skin_, width(), ApplicationIconPicture(),
+                                                  windowTitle(), TitleCaptionStyle::kCreation);
+  ui_->Image1->SetPicture(TPicture(frame.Image1));
+  ui_->Image2->SetPicture(TPicture(frame.Image2));
+  ui_->Image3->SetPicture(TPicture(frame.Image3));
+  SliceButtonStates(*ui_->ImgBtnMin, skin_.ImageM, 27, 20, 0, 0);
+  ui_->ImgBtnMin->resize(27, 20);
+  SliceButtonStates(*ui_->ImgBtnClose, skin_.ImageM, 42, 20, 52, 0);
+  ui_->ImgBtnClose->resize(42, 20);
+  PlaceCaptionButtons();
+  grid_.WriteHeaders();
+}
+
+void TForm1::FormResize() {
+  setMask(WindowShapeRegion(size()));
+  const TFramePictures frame = BuildFramePictures(skin_, width(), ApplicationIconPicture(),
+                                                  windowTitle(), TitleCaptionStyle::kResize);
+  ui_->Image1->SetPicture(TPicture(frame.Image1));
+  ui_->Image2->SetPicture(TPicture(frame.Image2));
+  ui_->Image3->SetPicture(TPicture(frame.Image3));
+  PlaceCaptionButtons();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // Qt reports the size once when the window first shows; only a real change rebuilds.
+  if (event->oldSize().isValid() && event->oldSize() != event->size()) FormResize();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  event->accept();  // closing is always allowed; nothing is asked or saved
+}
+
+template <class Body>
+void TForm1::Command(Body&& body) {
+  QString message;
+  try {
+    body();
+  } catch (const Exception& error) {
+    message = QString::fromUtf8(error.what());
+  } catch (const std::bad_alloc&) {
+    message = u"Out of memory"_qs;
+  } catch (const std::exception& error) {
+    message = QString::fromUtf8(error.what());
+  }
+  // The window shows whatever the command did up to its error.
+  RefreshViews();
+  if (!message.isEmpty()) ShowError(message);
+}
+
+void TForm1::ShowError(const QString& message) {
+  const std::string text = ErrorBoxText(message.toStdString());
+  dialogs_->ShowError(this, ApplicationTitle(), QString::fromStdString(text));
+}
+
+void TForm1::RefreshViews() {
+  grid_model_->Reload();
+  ui_->StringGrid1->horizontalHeader()->setVisible(grid_model_->HasFixedRow());
+  ui_->Chart1->update();
+}
+
+void TForm1::PlotDataPoints() {
+  tarvolen::PlotDataPoints(chart_, grid_, DecimalSeparator(), fields_.CurveSeries);
+}
+
+void TForm1::Open1Click() {
+  Command([this] {
+    const QString folder = QCoreApplication::applicationDirPath() + u'/';
+    grid_.WriteHeaders();
+    grid_model_->Reload();
+    if (const auto name = dialogs_->OpenFileName(this, folder, kOpenFilter, u"txt"_qs)) {
+      LoadDataFile(FileNameBytes(*name), grid_);
+    }
+    PlotDataPoints();
+  });
+}
+
+void TForm1::SaveResult1Click() {
+  Command([this] {
+    const auto name = dialogs_->SaveFileName(this, kResultFilter, u"txt"_qs);
+    if (!name) return;
+    QString text = ui_->Memo1->toPlainText();
+    text.replace(u'\n', u"\r\n"_qs);
+    const QByteArray bytes = text.toLatin1();
+    WriteWholeFile(FileNameBytes(*name), std::string_view(bytes.constData(), bytes.size()));
+  });
+}
+
+void TForm1::Save1Click() {
+  Command([this] {
+    const auto name = dialogs_->SaveFileName(this, kPictureFilter, QString());
+    if (!name) return;
+    QString path = *name;
+    if (!path.endsWith(u".bmp"_qs, Qt::CaseInsensitive)) path += u".bmp"_qs;
+    SaveChartBitmap(chart_, FileNameBytes(path), render::MakeImageBitmap);
+  });
+}
+
+void TForm1::Copy1Click() {
+  Command([this] {
+    const QImage picture = render::RenderChartImage(chart_);
+    QGuiApplication::clipboard()->setImage(picture);
+  });
+}
+
+void TForm1::Manual1Click() {
+  Command([this] {
+    dialogs_->OpenUrl(QUrl::fromLocalFile(QCoreApplication::applicationDirPath() +
+                                          u"/Tarvolen.chm"_qs));
+  });
+}
+
+void TForm1::Phase1Click() {
+  Command([this] { dialogs_->OpenUrl(QUrl(QString::fromLatin1(kHomePage))); });
+}
+
+void TForm1::Exit1Click() { close(); }
+
+void TForm1::Button1Click() {
+  Command([this] { ExchangeXY(grid_); });
+}
+
+void TForm1::RunModel(Model model) {
+  Command([this, model] {
+    FitTarget target{grid_, chart_, fields_, *memo_lines_, DecimalSeparator()};
+    RunFit(model, target);
+  });
+}
+
+}  // namespace tarvolen

@@ -1,0 +1,121 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <utility>
+
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QWidget>
+
+#include "fit/fit.h"
+#include "shell/dialogs.h"
+#include "shell/grid_model.h"
+#include "shell/skin_resources.h"
+#include "shell/skin_widgets.h"
+
+namespace Ui {
+class TForm1;
+}
+
+namespace tarvolen {
+
+class TSkinMenuBarButton;
+
+// The results box `Memo1` as the fits write it: every line added ends with a line end.
+class MemoLines : public ResultLines {
+ public:
+  explicit MemoLines(QPlainTextEdit& memo) : memo_(memo) {}
+  void Clear() override;
+  void Add(const std::string& line) override;
+
+ private:
+  QPlainTextEdit& memo_;
+};
+
+// The main window: the data grid, the ten model buttons, the chart, the results box, the two
+// tool bars with the File and Help menus, and the skinned frame. Every command runs to its end
+// (or to its first error, which the window shows in an error box) before the next event.
+class TForm1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `dialogs` answers the window's questions; null uses the real dialogs.
+  explicit TForm1(std::unique_ptr<TDialogs> dialogs = nullptr, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // The application's title: the executable's name without folder, cut at its first full stop,
+  // every character after the first in lower case. It captions the error boxes.
+  static QString ApplicationTitle();
+
+  // The core state behind the widgets.
+  GridTable& Grid() { return grid_; }
+  TChart& Chart() { return chart_; }
+  const FitFields& Fields() const { return fields_; }
+  const Ui::TForm1& Form() const { return *ui_; }
+  QMenu& FileMenu() { return *file_menu_; }
+  QMenu& HelpMenu() { return *help_menu_; }
+  QMenu& ChartPopupMenu() { return *popup_menu1_; }
+  QMenu& GridPopupMenu() { return *popup_menu2_; }
+  TSkinMenuBarButton& FileButton() { return *file_button_; }
+
+  // The commands, as every control that reaches them calls them.
+  void Open1Click();        // Load Data
+  void SaveResult1Click();  // Save Result
+  void Save1Click();        // Save Figure
+  void Copy1Click();        // Copy Figure
+  void Manual1Click();
+  void Phase1Click();  // HomePage
+  void Exit1Click();
+  void Button1Click();  // Exchange( X,Y)
+  void RunModel(Model model);
+  // Replots the data points from the grid (after every load, also a cancelled one).
+  void PlotDataPoints();
+
+  // The frame: built on creation and on every real size change; size changes are refused.
+  void FormCreate();
+  void FormResize();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // Runs a command; an error it raises is shown in an error box and the window carries on.
+  template <class Body>
+  void Command(Body&& body);
+  void ShowError(const QString& message);
+  void RefreshViews();
+  void BuildMenus();
+  void SetUpGrid();
+  void SetUpControls();
+  void WireCommands();
+  void PlaceCaptionButtons();
+  // The ten model buttons and their models, in the window's order.
+  std::array<std::pair<class QToolButton*, Model>, kModelCount> ModelButtons() const;
+  char DecimalSeparator() const { return format_.decimal_separator; }
+
+  std::unique_ptr<Ui::TForm1> ui_;
+  std::unique_ptr<TDialogs> dialogs_;
+  FormatSettings format_;
+  TSkinPictures skin_;
+  TSkinMenuStyle menu_style_;  // outlives the menus below
+
+  GridTable grid_;
+  TChart chart_;
+  FitFields fields_;
+  std::unique_ptr<MemoLines> memo_lines_;
+  StringGridModel* grid_model_ = nullptr;
+
+  QMenu* file_menu_ = nullptr;
+  QMenu* help_menu_ = nullptr;
+  QMenu* popup_menu1_ = nullptr;  // chart: Save Figure, Copy Figure
+  QMenu* popup_menu2_ = nullptr;  // grid: Load Data
+  TSkinMenuBarButton* file_button_ = nullptr;
+  TSkinMenuBarButton* help_button_ = nullptr;
+};
+
+// The product's home page.
+inline constexpr const char* kHomePage = "https://tarvolen.org/";
+
+}  // namespace tarvolen

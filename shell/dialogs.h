@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+#include <QUrl>
+
+class QWidget;
+
+namespace tarvolen {
+
+// Everything the window asks of the user or hands to the system: file dialogs, error boxes and
+// opening documents. The window uses the real ones; tests answer through their own.
+class TDialogs {
+ public:
+  virtual ~TDialogs() = default;
+
+  // The open dialog of Load Data: starts in `folder`; the chosen name need not exist.
+  virtual std::optional<QString> OpenFileName(QWidget* owner, const QString& folder,
+                                              const QString& filter,
+                                              const QString& default_suffix);
+  // The save dialogs (Save Result, Save Figure): no question before replacing a file.
+  virtual std::optional<QString> SaveFileName(QWidget* owner, const QString& filter,
+                                              const QString& default_suffix);
+  // An error box with the error icon.
+  virtual void ShowError(QWidget* owner, const QString& caption, const QString& text);
+  // Opens a document or address with the system's handler; the result is not examined.
+  virtual void OpenUrl(const QUrl& url);
+};
+
+// A filter string "Text(*.ext)|*.ext|..." as file dialog name filters; "*.*" stands for every
+// file. The first filter is selected.
+QStringList NameFilters(const QString& filter);
+
+}  // namespace tarvolen
