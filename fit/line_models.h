@@ -39,7 +39,8 @@ struct LineThrough {
     s.sxy = s.sxy + u * v;
   }
 
-  static Coefficients Solve(const Sums<Extended>& s, const DataPoints&, Extended) {
+  static Coefficients Solve(const Sums<Extended>& s, const DataPoints& points, Extended) {
+    RequireDistinctX(points, 2);
     const auto line = SolveNormal2(s.s0, s.sx, s.sxx, s.sy, s.sxy);
     return Shape::FromLine(line[0], line[1]);
   }

@@ -1,5 +1,8 @@
 #include "fit/linear.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace tarvolen::fit {
 
 RCOVec SolveNormal(const RCOMat& a, const RCOMat& rhs) {
@@ -16,6 +19,16 @@ RCOVec SolveNormal(const RCOMat& a, const RCOMat& rhs) {
     for (int i = 0; i < order; ++i) result[i] = solution[i][0];
   });
   return result;
+}
+
+void RequireDistinctX(const DataPoints& points, std::size_t coefficients) {
+  std::vector<Extended> seen;
+  for (const Extended x : points.x) {
+    if (std::find(seen.begin(), seen.end(), x) != seen.end()) continue;
+    seen.push_back(x);
+    if (seen.size() >= coefficients) return;
+  }
+  throw EFitError(kSingularMessage);
 }
 
 std::array<Extended, 2> SolveNormal2(Extended s0, Extended sx, Extended sxx, Extended sy,

@@ -13,6 +13,12 @@ namespace tarvolen::fit {
 // of the first failing operation.
 RCOVec SolveNormal(const RCOMat& a, const RCOMat& rhs);
 
+// Ends the fit with kSingularMessage when the data rows hold fewer distinct X values than the
+// model has coefficients: the normal equations are then singular although rounding in the
+// transformed sums (ln x, 1/x, x·x) may leave their pivots a hair from zero, and their
+// "solution" would be noise reported as a fit.
+void RequireDistinctX(const DataPoints& points, std::size_t coefficients);
+
 // Solves the 2 x 2 normal equations [[s0, sx], [sx, sxx]]·[k, m] = [sy, sxy] through the matrix
 // inverse and a product, returning (k, m). A singular matrix ends the fit with kSingularMessage.
 std::array<Extended, 2> SolveNormal2(Extended s0, Extended sx, Extended sxx, Extended sy,
@@ -48,7 +54,8 @@ struct Linear {
     Extended a, b;
   };
 
-  static Coefficients Solve(const Sums<Extended>& s, const DataPoints&, Extended) {
+  static Coefficients Solve(const Sums<Extended>& s, const DataPoints& points, Extended) {
+    RequireDistinctX(points, 2);
     const auto solution = SolveNormal2(s.s0, s.sx, s.sxx, s.sy, s.sxy);
     return {solution[0], solution[1]};
   }

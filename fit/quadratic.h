@@ -41,7 +41,8 @@ struct Quadratic {
     Extended a, b, c;
   };
 
-  static Coefficients Solve(const Sums<Extended>& s, const DataPoints&, Extended) {
+  static Coefficients Solve(const Sums<Extended>& s, const DataPoints& points, Extended) {
+    RequireDistinctX(points, 3);
     const RCOVec solution = SolveNormal({{s.s0, s.sx, s.sxx}, {s.sx, s.sxx, s.sx3},
                                          {s.sxx, s.sx3, s.sx4}},
                                         {{s.sy}, {s.sxy}, {s.sx2y}});

@@ -313,9 +313,17 @@ TEST(ModelFits, FailuresEndTheFitAtTheirStep) {
       {"a = e^k underflows to 0, so JᵀJ has a zero column", Model::kExponential,
        {{"100", "1e-4777"}, {"101", "1e-4773"}, {"102", "1e-4769"}}, kSingularMessage,
        kPreviousCurve},
-      // Two rows leave the quadratic's normal matrix nearly, not exactly, singular: the fit
-      // gets as far as the standard error's divisor n - 2 = 0.
-      {"two rows", Model::kQuadratic, {{"1", "1"}, {"2", "3"}}, kZeroDivide, 41},
+      // Fewer distinct X than coefficients is singular even where rounding leaves the
+      // pivots a hair from zero: two rows for the quadratic, one repeated ln x for the
+      // logarithmic model.
+      {"two rows", Model::kQuadratic, {{"1", "1"}, {"2", "3"}}, kSingularMessage,
+       kPreviousCurve},
+      {"two distinct X", Model::kQuadratic, {{"0.1", "1"}, {"0.3", "2"}, {"0.1", "4"}},
+       kSingularMessage, kPreviousCurve},
+      {"every X 2", Model::kLogarithmic, {{"2", "3"}, {"2", "3"}, {"2", "5"}, {"2", "1"}},
+       kSingularMessage, kPreviousCurve},
+      {"every X 0.3", Model::kInverse, {{"0.3", "3"}, {"0.3", "4"}, {"0.3", "5"}},
+       kSingularMessage, kPreviousCurve},
       // The hyperbola's a = 1/k with k = 0 (y proportional to x).
       {"k = 0", Model::kHyperbola, {{"1", "1"}, {"2", "2"}}, kZeroDivide, kPreviousCurve},
       // Curve: the inverse model's middle sample of -1..1 is x = 0, after 10·n points.
