@@ -23,6 +23,7 @@
 
 #include "common/errors.h"
 #include "common/fp_check.h"
+#include "common/huge_pages.h"
 #include "common/number_text.h"
 #include "fit/fit.h"
 
@@ -151,8 +152,11 @@ FirstPassResult<M> FirstPass(const GridTable& grid, char separator) {
   FirstPassResult<M> result;
   const int n = grid.RowCount() - 1;
   result.n = static_cast<Extended>(n);
-  result.points.x.resize(static_cast<std::size_t>(n));
-  result.points.y.resize(static_cast<std::size_t>(n));
+  for (std::vector<Extended>* column : {&result.points.x, &result.points.y}) {
+    column->reserve(static_cast<std::size_t>(n));
+    AdviseHugePages(column->data(), column->capacity() * sizeof(Extended));
+    column->resize(static_cast<std::size_t>(n));
+  }
   fp::GuardedRows<M::template Sums>(
       0, static_cast<std::size_t>(n), result.sums, [&](auto tag, auto& s, std::size_t i) {
         using T = decltype(tag);
