@@ -53,6 +53,30 @@ BENCHMARK(BM_LinearFitDescendingX)
     ->Range(1000, 1000000)
     ->Unit(benchmark::kMillisecond);
 
+// X near 1e9 spanning 0.1, in descending order: neighbouring curve samples round to the same
+// double, so the curve's blocks arrive descending with ties.
+void BM_LinearFitDescendingTiedX(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  std::string text;
+  char line[64];
+  for (int i = 0; i < n; ++i) {
+    std::snprintf(line, sizeof line, "%.17g %d\n", 1e9 + 0.1 * (n - i) / n, i % 7);
+    text += line;
+  }
+  GridTable grid;
+  FillGridFromText(text, grid);
+  for (auto _ : state) {
+    TChart chart;
+    FitFields fields;
+    StringResultLines memo;
+    FitTarget target{grid, chart, fields, memo, '.'};
+    RunFit(Model::kLinear, target);
+    benchmark::DoNotOptimize(memo.Lines().data());
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_LinearFitDescendingTiedX)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 void BM_LoadFile(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   const std::string path = "/tmp/tarvolen-bench-load.txt";

@@ -101,6 +101,11 @@ void WriteWholeFile(const std::string& path, std::string_view bytes) {
     if (!ec) target = resolved;
   }
   if (fs::is_directory(target, ec)) ThrowCreate(path, EISDIR);
+  // A file the user may not write stays as it is, as a plain overwrite would leave it, although
+  // renaming over it would succeed in a writable folder.
+  if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
+    ThrowCreate(path, errno);
+  }
 
   fs::path folder = target.parent_path();
   if (folder.empty()) folder = ".";

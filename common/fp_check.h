@@ -35,8 +35,8 @@ inline constexpr unsigned kFaultBits = kInvalidBit | kZeroDivideBit | kOverflowB
 inline unsigned RaisedBits() {
   std::uint16_t status;
   std::uint32_t mxcsr;
-  asm volatile("fnstsw %0" : "=am"(status));
-  asm volatile("stmxcsr %0" : "=m"(mxcsr));
+  asm volatile("fnstsw %0" : "=am"(status)::"memory");
+  asm volatile("stmxcsr %0" : "=m"(mxcsr)::"memory");
   return (status | mxcsr) & kFaultBits;
 }
 
@@ -51,11 +51,6 @@ inline void Clear() {
 // Throws the error for the first of the raised bits (invalid before zero divide before overflow:
 // one operation raises at most one of them in practice).
 [[noreturn]] void Throw(unsigned bits);
-
-inline void ThrowIfRaised() {
-  asm volatile("" ::: "memory");
-  if (const unsigned bits = RaisedBits()) Throw(bits);
-}
 
 // Saves the flags on construction and restores them on destruction: for code that may raise
 // flags of no concern to the fit (the fall-back text conversion).

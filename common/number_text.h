@@ -19,8 +19,8 @@ struct FormatSettings {
 // separator: "." alone reads 0); optionally "E" or "e", an optional sign and digits (the digits
 // may be missing: "1e" reads 1). A value beyond the extended range fails; an underflow reads as
 // the nearest representable value. Throws EConvertError "'<text>' is not a valid floating point
-// value" with the whole text. The result is correctly rounded. Leaves the floating-point flags
-// as they were.
+// value" with the whole text. The result is correctly rounded. Raises no fault flag (invalid,
+// zero divide, overflow); the inexact flag may be set.
 Extended TextToFloat(std::string_view text, char decimal_separator);
 
 // As TextToFloat, without the error: false when the text is not a number.

@@ -53,7 +53,8 @@ void GridTable::SetCell(int col, int row, std::string text) {
 }
 
 void GridTable::SwapCells(int col_a, int col_b, int row) {
-  if (col_a < 0 || col_b < 0 || row < 0) return;
+  // Shown columns only: two references into one hidden row could not both stay valid.
+  if (col_a < 0 || col_b < 0 || row < 0 || col_a >= kColCount || col_b >= kColCount) return;
   if (Cell(col_a, row).empty() && Cell(col_b, row).empty()) return;  // nothing to grow for
   std::swap(MutableCell(col_a, row), MutableCell(col_b, row));
 }

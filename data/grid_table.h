@@ -31,7 +31,7 @@ class GridTable {
   const std::string& Cell(int col, int row) const;
   void SetCell(int col, int row, std::string text);
 
-  // Swaps the texts of two cells of one row.
+  // Swaps the texts of two cells of one row in the shown columns (0 to 2).
   void SwapCells(int col_a, int col_b, int row);
 
   // Grows the stored rows of the shown columns ahead of a load of `rows` rows.

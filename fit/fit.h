@@ -70,8 +70,9 @@ struct FitTarget {
   char decimal_separator = '.';
 };
 
-// Our own message for a system the data do not determine (an exact zero pivot): the fit ends at
-// its solve step, with the results box empty and the chart unchanged.
+// Our own message for a system the data do not determine (an exact zero pivot, or fewer distinct
+// X than the model has coefficients): the fit ends at its solve step, with the results box empty
+// and the chart unchanged.
 inline constexpr const char* kSingularMessage =
     "Singular matrix: the data do not determine the model's coefficients";
 

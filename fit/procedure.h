@@ -45,11 +45,13 @@ class RowReader {
       : grid_(grid), points_(points), index_(index), separator_(separator) {}
   T X() {
     const Extended x = TextToFloat(grid_.Cell(1, Row()), separator_);
+    if (points_.x.size() <= index_) points_.x.resize(index_ + 1);
     points_.x[index_] = x;
     return T(x);
   }
   T Y() {
     const Extended y = TextToFloat(grid_.Cell(2, Row()), separator_);
+    if (points_.y.size() <= index_) points_.y.resize(index_ + 1);
     points_.y[index_] = y;
     return T(y);
   }
@@ -152,10 +154,11 @@ FirstPassResult<M> FirstPass(const GridTable& grid, char separator) {
   FirstPassResult<M> result;
   const int n = grid.RowCount() - 1;
   result.n = static_cast<Extended>(n);
+  // Room for every row, filled as the rows are read: a long grid whose first row is bad costs
+  // no memory for the rest.
   for (std::vector<Extended>* column : {&result.points.x, &result.points.y}) {
     column->reserve(static_cast<std::size_t>(n));
     AdviseHugePages(column->data(), column->capacity() * sizeof(Extended));
-    column->resize(static_cast<std::size_t>(n));
   }
   fp::GuardedRows<M::template Sums>(
       0, static_cast<std::size_t>(n), result.sums, [&](auto tag, auto& s, std::size_t i) {

@@ -9,8 +9,6 @@
 namespace tarvolen {
 namespace {
 
-int RoundToInt(double v) { return static_cast<int>(std::nearbyint(v)); }
-
 // The text height of a font: the height of "W".
 int TextHeight(Canvas& canvas, const TChartFont& font) {
   return canvas.TextExtent("W", font).height;

@@ -6,8 +6,6 @@
 namespace tarvolen {
 namespace {
 
-int RoundToInt(double v) { return static_cast<int>(std::nearbyint(v)); }
-
 // The lines of a title (or foot) centred between `left` and `right`, from `top` down; empty
 // lines only take their room.
 void DrawTitleLines(Canvas& canvas, const TChartTitle& title, int top, int left, int right) {

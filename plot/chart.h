@@ -58,7 +58,7 @@ struct TChartGradient {
 //
 // Changes never draw at once; they only mark the chart for repainting (`Version` changes). A
 // window shows the chart by asking `NeedsFrame` on every paint request, drawing a frame into its
-// stored picture with `Draw` when it says so (then `FrameStored`), and showing the stored picture
+// stored picture with `DrawFrame` when it says so (then `FrameStored`), and showing the stored picture
 // with the zoom rectangle, if any, inverted on top. Properties changed through the references
 // below (axes, title, walls) take effect at the next frame; call `Invalidate` after changing them.
 class TChart {

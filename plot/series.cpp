@@ -86,35 +86,33 @@ std::size_t TChartSeries::AddPoint(double x, double y) {
 void TChartSeries::AddPoints(const double* xs, const double* ys, std::size_t count) {
   if (count == 0) return;
   ExtremesChanged();
-  const bool ascending = std::is_sorted(xs, xs + count);
-  if (ascending && (x_.Empty() || !(xs[0] < x_.Last()))) {
-    x_.Append(xs, count);
-    y_.Append(ys, count);
-    Changed();
-    return;
-  }
-  const bool strictly_descending =
-      std::adjacent_find(xs, xs + count, [](double a, double b) { return !(b < a); }) ==
-      xs + count;
-  if (strictly_descending && (x_.Empty() || xs[0] < x_.First())) {
-    x_.PrependReversed(xs, count);
-    y_.PrependReversed(ys, count);
-    Changed();
-    return;
-  }
-  // Unordered: a stable sort of the new pairs merged after the stored ones on equal X gives the
-  // order that adding them one by one gives.
+  // Adding one by one puts each pair after every stored X not greater than its own, so the
+  // result is the stored list merged with the new pairs sorted stably by X, stored ones first
+  // on equal X. Only the stored values within the new pairs' X range move: a batch of curve
+  // samples costs its own length whether it arrives ascending or descending.
   std::vector<std::size_t> order(count);
   std::iota(order.begin(), order.end(), std::size_t{0});
-  std::stable_sort(order.begin(), order.end(),
-                   [xs](std::size_t a, std::size_t b) { return xs[a] < xs[b]; });
-  const std::size_t old_count = x_.Count();
+  if (std::is_sorted(xs, xs + count)) {
+    // already in order
+  } else if (std::adjacent_find(xs, xs + count, [](double a, double b) { return !(b < a); }) ==
+             xs + count) {
+    std::reverse(order.begin(), order.end());
+  } else {
+    std::stable_sort(order.begin(), order.end(),
+                     [xs](std::size_t a, std::size_t b) { return xs[a] < xs[b]; });
+  }
+  const double low = xs[order.front()];
+  const double high = xs[order.back()];
+  const std::size_t begin =
+      static_cast<std::size_t>(std::upper_bound(x_.begin(), x_.end(), low) - x_.begin());
+  const std::size_t end =
+      static_cast<std::size_t>(std::upper_bound(x_.begin(), x_.end(), high) - x_.begin());
   std::vector<double> mx, my;
-  mx.reserve(old_count + count);
-  my.reserve(old_count + count);
-  std::size_t i = 0;
+  mx.reserve(end - begin + count);
+  my.reserve(end - begin + count);
+  std::size_t i = begin;
   for (std::size_t k : order) {
-    while (i < old_count && !(xs[k] < x_[i])) {
+    while (i < end && !(xs[k] < x_[i])) {
       mx.push_back(x_[i]);
       my.push_back(y_[i]);
       ++i;
@@ -122,14 +120,12 @@ void TChartSeries::AddPoints(const double* xs, const double* ys, std::size_t cou
     mx.push_back(xs[k]);
     my.push_back(ys[k]);
   }
-  for (; i < old_count; ++i) {
+  for (; i < end; ++i) {
     mx.push_back(x_[i]);
     my.push_back(y_[i]);
   }
-  x_.Clear();
-  y_.Clear();
-  x_.Append(mx.data(), mx.size());
-  y_.Append(my.data(), my.size());
+  x_.Splice(begin, end, mx.data(), mx.size());
+  y_.Splice(begin, end, my.data(), my.size());
   Changed();
 }
 

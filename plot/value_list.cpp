@@ -59,9 +59,22 @@ void TChartValueList::Append(const double* values, std::size_t count) {
   end_ += count;
 }
 
-void TChartValueList::PrependReversed(const double* values, std::size_t count) {
-  if (begin_ < count) Regrow(std::max(count, Count()), capacity_ - end_);
-  for (std::size_t i = 0; i < count; ++i) data_[--begin_] = values[i];
+void TChartValueList::Splice(std::size_t begin, std::size_t end, const double* values,
+                             std::size_t count) {
+  const std::size_t grow = count - (end - begin);
+  if (begin < Count() - end) {
+    // Fewer values before the range: move them to the front by `grow`.
+    if (begin_ < grow) Regrow(std::max(grow, Count()), capacity_ - end_);
+    double* first = data_.get() + begin_;
+    std::memmove(first - grow, first, begin * sizeof(double));
+    begin_ -= grow;
+  } else {
+    if (capacity_ - end_ < grow) Regrow(begin_, std::max(grow, Count()));
+    double* after = data_.get() + begin_ + end;
+    std::memmove(after + grow, after, (Count() - end) * sizeof(double));
+    end_ += grow;
+  }
+  std::memcpy(data_.get() + begin_ + begin, values, count * sizeof(double));
 }
 
 void TChartValueList::Insert(std::size_t index, double v) {

@@ -24,10 +24,11 @@ class TChartValueList {
 
   void PushBack(double v);
   void PushFront(double v);
-  // Appends `count` values at the back, or puts them in front in reverse order (so that
-  // values arriving in descending order end up ascending).
+  // Appends `count` values at the back.
   void Append(const double* values, std::size_t count);
-  void PrependReversed(const double* values, std::size_t count);
+  // Replaces the values [begin, end) by the `count` values given (count >= end - begin),
+  // moving whichever of the values before and after the range are fewer.
+  void Splice(std::size_t begin, std::size_t end, const double* values, std::size_t count);
   // Inserts before position `index` (0..Count()).
   void Insert(std::size_t index, double v);
   // Makes room for `count` more values at the back (`at_front` false) or at the front.

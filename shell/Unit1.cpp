@@ -14,6 +14,7 @@
 #include <QTextCursor>
 #include <QWindow>
 #include <new>
+#include <optional>
 
 #include "common/errors.h"
 #include "common/file_io.h"
@@ -39,18 +40,21 @@ const QString kPictureFilter = u"bmp(*.bmp)|*.bmp"_qs;
 // A file name as the core's file functions take it: the file system's bytes.
 std::string FileNameBytes(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
-// The locale's separators, when each is one single-byte character.
+// The locale's separators. The core takes single ASCII characters: a decimal separator that is
+// none stays ".", a group separator that is none (the narrow or no-break space of many locales)
+// becomes a plain space, as does one equal to the decimal separator.
 FormatSettings SystemFormat() {
   FormatSettings format;
   const QLocale locale = QLocale::system();
-  const QString point = locale.decimalPoint();
-  if (point.size() == 1 && point[0].unicode() < 256) {
-    format.decimal_separator = static_cast<char>(point[0].unicode());
-  }
-  const QString group = locale.groupSeparator();
-  if (group.size() == 1 && group[0].unicode() < 256) {
-    format.thousand_separator = static_cast<char>(group[0].unicode());
-  }
+  auto ascii = [](const QString& text) -> std::optional<char> {
+    if (text.size() == 1 && text[0].unicode() > 32 && text[0].unicode() < 127) {
+      return static_cast<char>(text[0].unicode());
+    }
+    return std::nullopt;
+  };
+  format.decimal_separator = ascii(locale.decimalPoint()).value_or('.');
+  const char group = ascii(locale.groupSeparator()).value_or(' ');
+  format.thousand_separator = group == format.decimal_separator ? ' ' : group;
   return format;
 }
 
@@ -66,7 +70,7 @@ void MemoLines::Clear() { memo_.clear(); }
 void MemoLines::Add(const std::string& line) {
   QTextCursor cursor(memo_.document());
   cursor.movePosition(QTextCursor::End);
-  cursor.insertText(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())) + u'\n');
+  cursor.insertText(QString::fromStdString(line) + u'\n');
 }
 
 QString TForm1::ApplicationTitle() {
@@ -356,11 +360,16 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 template <class Body>
 void TForm1::Command(Body&& body) {
+  // A button that takes no focus leaves the grid's in-place editor open: what the user typed
+  // there counts.
+  ui_->StringGrid1->CommitOpenEditor();
   QString message;
   try {
     body();
+  } catch (const EConvertError& error) {
+    message = FromGridText(error.what());  // names a cell's text, as the grid shows it
   } catch (const Exception& error) {
-    message = QString::fromUtf8(error.what());
+    message = QString::fromLocal8Bit(error.what());
   } catch (const std::bad_alloc&) {
     message = u"Out of memory"_qs;
   } catch (const std::exception& error) {
@@ -372,12 +381,16 @@ void TForm1::Command(Body&& body) {
 }
 
 void TForm1::ShowError(const QString& message) {
-  const std::string text = ErrorBoxText(message.toStdString());
-  dialogs_->ShowError(this, ApplicationTitle(), QString::fromStdString(text));
+  // A cell of many megabytes named in a message is cut short: laying out the whole text would
+  // freeze the box.
+  constexpr qsizetype kLongest = 2000;
+  QString text = QString::fromStdString(ErrorBoxText(message.toStdString()));
+  if (text.size() > kLongest) text = text.left(kLongest) + QChar(0x2026);
+  dialogs_->ShowError(this, ApplicationTitle(), text);
 }
 
 void TForm1::RefreshViews() {
-  grid_model_->Reload();
+  grid_model_->Refresh();
   ui_->StringGrid1->horizontalHeader()->setVisible(grid_model_->HasFixedRow());
   ui_->Chart1->update();
 }
@@ -390,7 +403,7 @@ void TForm1::Open1Click() {
   Command([this] {
     const QString folder = QCoreApplication::applicationDirPath() + u'/';
     grid_.WriteHeaders();
-    grid_model_->Reload();
+    grid_model_->Refresh();
     if (const auto name = dialogs_->OpenFileName(this, folder, kOpenFilter, u"txt"_qs)) {
       LoadDataFile(FileNameBytes(*name), grid_);
     }
@@ -404,7 +417,7 @@ void TForm1::SaveResult1Click() {
     if (!name) return;
     QString text = ui_->Memo1->toPlainText();
     text.replace(u'\n', u"\r\n"_qs);
-    const QByteArray bytes = text.toLatin1();
+    const QByteArray bytes = text.toLocal8Bit();
     WriteWholeFile(FileNameBytes(*name), std::string_view(bytes.constData(), bytes.size()));
   });
 }

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <optional>
 
 #include "render/painter_canvas.h"
 
@@ -15,14 +16,17 @@ namespace {
 constexpr int kBorder = 1;
 const QColor kBorderColor(100, 100, 100);
 
-TMouseButton ChartButton(Qt::MouseButton button) {
+// The chart's button for a Qt button; other buttons (back, forward...) play no part.
+std::optional<TMouseButton> ChartButton(Qt::MouseButton button) {
   switch (button) {
+    case Qt::LeftButton:
+      return TMouseButton::mbLeft;
     case Qt::RightButton:
       return TMouseButton::mbRight;
     case Qt::MiddleButton:
       return TMouseButton::mbMiddle;
     default:
-      return TMouseButton::mbLeft;
+      return std::nullopt;
   }
 }
 
@@ -71,8 +75,10 @@ void TChartView::FollowCursor() {
 void TChartView::mousePressEvent(QMouseEvent* event) {
   if (!chart_) return;
   if (event->button() == Qt::RightButton) right_scrolled_ = false;
+  const auto button = ChartButton(event->button());
+  if (!button) return;
   const QPoint p = ClientPoint(event->position());
-  chart_->MouseDown(ChartButton(event->button()), p.x(), p.y());
+  chart_->MouseDown(*button, p.x(), p.y());
   FollowCursor();
   update();
 }
@@ -89,8 +95,10 @@ void TChartView::mouseMoveEvent(QMouseEvent* event) {
 
 void TChartView::mouseReleaseEvent(QMouseEvent* event) {
   if (!chart_) return;
+  const auto button = ChartButton(event->button());
+  if (!button) return;
   const QPoint p = ClientPoint(event->position());
-  chart_->MouseUp(ChartButton(event->button()), p.x(), p.y());
+  chart_->MouseUp(*button, p.x(), p.y());
   FollowCursor();
   update();
   // The pop-up menu opens on the right-button release, unless that button just scrolled.
@@ -101,7 +109,10 @@ void TChartView::mouseReleaseEvent(QMouseEvent* event) {
 
 void TChartView::wheelEvent(QWheelEvent* event) {
   if (!chart_) return;
-  const int steps = event->angleDelta().y() / 120;
+  // Fine-grained wheels and touch pads report parts of a step: they add up to whole steps.
+  wheel_remainder_ += event->angleDelta().y();
+  const int steps = wheel_remainder_ / 120;
+  wheel_remainder_ -= steps * 120;
   if (steps != 0) {
     chart_->MouseWheel(steps);
     update();

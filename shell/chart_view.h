@@ -48,6 +48,7 @@ class TChartView : public QWidget {
   QImage frame_;
   int frames_drawn_ = 0;
   bool right_scrolled_ = false;
+  int wheel_remainder_ = 0;  // eighths of a degree not yet a whole step
 };
 
 }  // namespace tarvolen

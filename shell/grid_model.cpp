@@ -1,26 +1,50 @@
 #include "shell/grid_model.h"
 
+#include <QStringDecoder>
+
 namespace tarvolen {
+namespace {
+
+// A cell of many megabytes (a file line without blanks) shows only its beginning: laying out the
+// whole text on every repaint would freeze the window. Editing still gets the whole text.
+constexpr qsizetype kShownCellLength = 1000;
+
+}  // namespace
 
 QString FromGridText(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  const QByteArrayView bytes(text.data(), static_cast<qsizetype>(text.size()));
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString decoded = utf8.decode(bytes);
+  if (!utf8.hasError()) return decoded;
+  return QString::fromLatin1(bytes);
 }
 
-std::string ToGridText(const QString& text) {
-  const QByteArray bytes = text.toLatin1();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
+std::string ToGridText(const QString& text) { return text.toStdString(); }
 
 StringGridModel::StringGridModel(GridTable& table, QObject* parent)
-    : QAbstractTableModel(parent), table_(table) {}
+    : QAbstractTableModel(parent),
+      table_(table),
+      shown_rows_(table.RowCount()),
+      shown_fixed_rows_(table.FixedRows()) {}
 
-void StringGridModel::Reload() {
-  beginResetModel();
-  endResetModel();
+void StringGridModel::Refresh() {
+  if (table_.RowCount() != shown_rows_ || table_.FixedRows() != shown_fixed_rows_) {
+    beginResetModel();
+    shown_rows_ = table_.RowCount();
+    shown_fixed_rows_ = table_.FixedRows();
+    endResetModel();
+    return;
+  }
+  if (rowCount() > 0) {
+    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                     {Qt::DisplayRole, Qt::EditRole});
+  }
+  emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+  if (rowCount() > 0) emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
 }
 
 int StringGridModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : table_.RowCount() - table_.FixedRows();
+  return parent.isValid() ? 0 : shown_rows_ - shown_fixed_rows_;
 }
 
 int StringGridModel::columnCount(const QModelIndex& parent) const {
@@ -29,10 +53,12 @@ int StringGridModel::columnCount(const QModelIndex& parent) const {
 
 QVariant StringGridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
-  if (role == Qt::DisplayRole || role == Qt::EditRole) {
-    return FromGridText(table_.Cell(GridCol(index.column()), GridRow(index.row())));
+  if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+  const std::string& text = table_.Cell(GridCol(index.column()), GridRow(index.row()));
+  if (role == Qt::DisplayRole && static_cast<qsizetype>(text.size()) > kShownCellLength) {
+    return FromGridText(text.substr(0, kShownCellLength)) + QChar(0x2026);
   }
-  return {};
+  return FromGridText(text);
 }
 
 bool StringGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
@@ -59,6 +85,14 @@ QVariant StringGridModel::headerData(int section, Qt::Orientation orientation, i
   if (orientation == Qt::Vertical) return FromGridText(table_.Cell(0, GridRow(section)));
   if (!HasFixedRow()) return QString();
   return FromGridText(table_.Cell(GridCol(section), 0));
+}
+
+void TStringGridView::CommitOpenEditor() {
+  if (state() != QAbstractItemView::EditingState) return;
+  QWidget* editor = indexWidget(currentIndex());
+  if (!editor) return;
+  commitData(editor);
+  closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
 }  // namespace tarvolen

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QTableView>
 
 #include "data/grid_table.h"
 
@@ -9,8 +10,9 @@ namespace tarvolen {
 // Shows the cell table behind `StringGrid1` in a QTableView. The fixed column 0 (row numbers)
 // is the view's vertical header and the fixed row 0 ("X", "Y") its horizontal header; once the
 // grid has no fixed row, row 0 is an ordinary, editable row and the horizontal header is empty.
-// Texts are single-byte: each byte shows as the Latin-1 character of the same code, so whatever a
-// file held comes back unchanged.
+//
+// Cells hold bytes. They show as UTF-8 when they are valid UTF-8 and byte for byte as Latin-1
+// otherwise, so whatever a file held is shown and kept unchanged; typed text is stored as UTF-8.
 class StringGridModel : public QAbstractTableModel {
   Q_OBJECT
 
@@ -18,8 +20,10 @@ class StringGridModel : public QAbstractTableModel {
   explicit StringGridModel(GridTable& table, QObject* parent = nullptr);
 
   GridTable& Table() { return table_; }
-  // Call after the table changed behind the model's back (a load, an exchange).
-  void Reload();
+  // Call after the table changed behind the model's back (a load, an exchange, the headers):
+  // the view is rebuilt only when the number of rows or of fixed rows changed, and otherwise
+  // keeps its current cell, selection and scroll position.
+  void Refresh();
   bool HasFixedRow() const { return table_.FixedRows() > 0; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -35,8 +39,22 @@ class StringGridModel : public QAbstractTableModel {
 
  private:
   GridTable& table_;
+  int shown_rows_ = 0;
+  int shown_fixed_rows_ = 0;
 };
 
+// The grid's view: a table view whose open in-place editor can be committed on demand, so a
+// command started by a button that takes no focus still reads what the user typed.
+class TStringGridView : public QTableView {
+  Q_OBJECT
+
+ public:
+  using QTableView::QTableView;
+  // Writes the text of the open in-place editor, if any, into the table and closes the editor.
+  void CommitOpenEditor();
+};
+
+// A cell's bytes as shown, and typed text as stored.
 QString FromGridText(const std::string& text);
 std::string ToGridText(const QString& text);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -113,6 +114,35 @@ TEST_F(FileIoTest, AShortWriteKeepsTheEarlierFile) {
   EXPECT_EQ(message, "Stream write error");
   EXPECT_EQ(Contents(Path("keep.txt")), "earlier result");
   EXPECT_EQ(FileCount(), 1);
+}
+
+// A file without write permission in a writable folder: renaming over it would work, but the
+// user protected it. Checked in a child process that runs as an ordinary user, since root may
+// write anything.
+TEST_F(FileIoTest, AReadOnlyFileIsNotReplaced) {
+  fs::permissions(folder_, fs::perms::all);
+  WriteWholeFile(Path("locked.txt"), "keep me");
+  fs::permissions(Path("locked.txt"), fs::perms::owner_read | fs::perms::group_read |
+                                          fs::perms::others_read);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+    try {
+      WriteWholeFile(Path("locked.txt"), "replaced");
+    } catch (const EFCreateError& e) {
+      const std::string expected =
+          "Cannot create file \"" + Path("locked.txt") + "\". Permission denied";
+      ::_exit(e.what() == expected ? 0 : 2);
+    }
+    ::_exit(1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "cannot run as an ordinary user here";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(Contents(Path("locked.txt")), "keep me");
 }
 
 TEST_F(FileIoTest, ANewFileGetsTheUsualPermissions) {

@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -184,6 +185,42 @@ TEST_F(MainWindowTest, TypedPairsFitWhenAModelButtonIsPressed) {
   EXPECT_EQ(form_->Fields().CurveSeries->Count(), 101u);
 }
 
+TEST_F(MainWindowTest, TextStillInTheEditorCountsAndTheCurrentCellStays) {
+  Load("1 2\n2 4\n3 5\n4 4\n5 x\n");
+  answers_.errors.clear();
+  QTableView& view = *ui().StringGrid1;
+  view.setCurrentIndex(view.model()->index(4, 1));
+  view.setFocus();
+  QTest::keyClicks(&view, "5");  // the editor stays open: no Return
+  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+  EXPECT_TRUE(answers_.errors.empty());
+  EXPECT_EQ(Memo().left(6), "a= 2.2");
+  EXPECT_EQ(view.currentIndex(), view.model()->index(4, 1));
+}
+
+TEST_F(MainWindowTest, MessagesNameTheCellAsTheGridShowsIt) {
+  Load("1 2\n2 3\xc3\xa9\n");  // "3é" in UTF-8
+  ASSERT_EQ(answers_.errors.size(), 1u);
+  EXPECT_EQ(answers_.errors[0].second, QString::fromUtf8("'3\xc3\xa9' is not a valid floating point value."));
+  Load("1 2\n2 3\xe9\n");  // "3é" in Latin-1: not UTF-8, shown byte for byte
+  ASSERT_EQ(answers_.errors.size(), 2u);
+  EXPECT_EQ(answers_.errors[1].second, QString::fromUtf8("'3\xc3\xa9' is not a valid floating point value."));
+  EXPECT_EQ(ui().StringGrid1->model()->data(ui().StringGrid1->model()->index(1, 1)).toString(),
+            QString::fromUtf8("3\xc3\xa9"));
+}
+
+TEST_F(MainWindowTest, AHugeCellIsShownShortened) {
+  Load("1 2\n2 " + std::string(5000000, '7') + "x\n");
+  ASSERT_EQ(answers_.errors.size(), 1u);
+  EXPECT_LT(answers_.errors[0].second.size(), 2100);
+  EXPECT_TRUE(answers_.errors[0].second.startsWith("'2777") ||
+              answers_.errors[0].second.startsWith("'777"));
+  const QString shown =
+      ui().StringGrid1->model()->data(ui().StringGrid1->model()->index(1, 1)).toString();
+  EXPECT_LT(shown.size(), 1100);
+  EXPECT_EQ(form_->Grid().Cell(2, 2).size(), 5000001u);  // the table keeps it whole
+}
+
 TEST_F(MainWindowTest, LoadDataFillsTheGridAndPlotsThePoints) {
   Load("1 2\n2 4\n3 5\n");
   EXPECT_EQ(answers_.open_filters,
@@ -353,6 +390,21 @@ TEST_F(MainWindowTest, DraggingInTheChartZoomsAndUndoes) {
   QTest::mouseRelease(&chart, Qt::LeftButton, {}, QPoint(60, 40));
   EXPECT_FALSE(form_->Chart().HasSavedScales());
   EXPECT_TRUE(form_->Chart().BottomAxis().Automatic);
+}
+
+TEST_F(MainWindowTest, SmallWheelStepsAddUpToWholeSteps) {
+  Load("0 0\n10 10\n");
+  TChartView& chart = *ui().Chart1;
+  const auto wheel = [&](int delta) {
+    QWheelEvent event(QPointF(100, 100), chart.mapToGlobal(QPointF(100, 100)), QPoint(),
+                      QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&chart, &event);
+  };
+  wheel(40);
+  wheel(40);
+  EXPECT_TRUE(form_->Chart().LeftAxis().Automatic);  // two thirds of a step: nothing yet
+  wheel(40);
+  EXPECT_FALSE(form_->Chart().LeftAxis().Automatic);
 }
 
 TEST_F(MainWindowTest, ApplicationTitleIsTheExecutableNameInLowerCaseAfterItsFirstLetter) {
