@@ -29,10 +29,11 @@ std::string LinearData(int n, bool descending) {
   return text;
 }
 
-void LinearFit(benchmark::State& state, bool descending) {
+// Fits the grid loaded from `text` with the linear model, from grid texts to report.
+void FitLinearText(benchmark::State& state, const std::string& text) {
   const int n = static_cast<int>(state.range(0));
   GridTable grid;
-  FillGridFromText(LinearData(n, descending), grid);
+  FillGridFromText(text, grid);
   for (auto _ : state) {
     TChart chart;
     FitFields fields;
@@ -43,6 +44,10 @@ void LinearFit(benchmark::State& state, bool descending) {
   }
   state.SetItemsProcessed(state.iterations() * n);
   state.counters["curve_points"] = 20.0 * n + 1;
+}
+
+void LinearFit(benchmark::State& state, bool descending) {
+  FitLinearText(state, LinearData(static_cast<int>(state.range(0)), descending));
 }
 
 void BM_LinearFit(benchmark::State& state) { LinearFit(state, false); }
@@ -63,17 +68,7 @@ void BM_LinearFitDescendingTiedX(benchmark::State& state) {
     std::snprintf(line, sizeof line, "%.17g %d\n", 1e9 + 0.1 * (n - i) / n, i % 7);
     text += line;
   }
-  GridTable grid;
-  FillGridFromText(text, grid);
-  for (auto _ : state) {
-    TChart chart;
-    FitFields fields;
-    StringResultLines memo;
-    FitTarget target{grid, chart, fields, memo, '.'};
-    RunFit(Model::kLinear, target);
-    benchmark::DoNotOptimize(memo.Lines().data());
-  }
-  state.SetItemsProcessed(state.iterations() * n);
+  FitLinearText(state, text);
 }
 BENCHMARK(BM_LinearFitDescendingTiedX)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
