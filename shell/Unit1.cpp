@@ -58,10 +58,8 @@ FormatSettings SystemFormat() {
   return format;
 }
 
-QColor ToColor(TColor color) {
-  const TColor c = ResolveColor(color);
-  return QColor(RedOf(c), GreenOf(c), BlueOf(c));
-}
+// A colour of ours, system colours resolved to their fixed values.
+QColor ToColor(TColor color) { return render::ToQColor(ResolveColor(color)); }
 
 }  // namespace
 
