@@ -1,6 +1,8 @@
 // tarvolen-fit: fits a data file with one model and prints the report lines the window would show.
 
+#include <array>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <clocale>
 #include <cstdio>
@@ -8,6 +10,9 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include <unistd.h>
 
 #include "common/errors.h"
 #include "common/file_io.h"
@@ -87,7 +92,7 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--curve") {
       options.curve_out = value();
     } else if (arg == "--plot") {
-#ifndef TARVOLEN_HAVE_RENDER
+#if !defined(TARVOLEN_HAVE_RENDER) && !defined(TARVOLEN_PICTURES_PROGRAM)
       UsageError("this build of tarvolen-fit cannot draw pictures (built without Qt)");
 #endif
       options.plot_out = value();
@@ -167,6 +172,27 @@ bool EndsWithPng(const std::string& name) {
 void PaintAsWindow(TChart& chart) { render::RenderChartImage(chart); }
 #endif
 
+#ifdef TARVOLEN_PICTURES_PROGRAM
+// Runs the same command line in the picture-drawing build beside this executable, which loads
+// Qt; returns only when that program cannot be started.
+[[noreturn]] void RunPicturesProgram(int argc, char** argv) {
+  std::string program = TARVOLEN_PICTURES_PROGRAM;
+  std::array<char, 4096> self{};
+  const ssize_t length = readlink("/proc/self/exe", self.data(), self.size() - 1);
+  if (length > 0) {
+    const std::string path(self.data(), static_cast<std::size_t>(length));
+    program = path.substr(0, path.rfind('/') + 1) + program;
+  }
+  std::vector<char*> arguments(argv, argv + argc);
+  arguments[0] = program.data();
+  arguments.push_back(nullptr);
+  execv(program.c_str(), arguments.data());
+  std::cerr << "tarvolen-fit: cannot draw pictures: " << program << ": " << std::strerror(errno)
+            << '\n';
+  std::exit(1);
+}
+#endif
+
 int Run(const Options& options) {
   const FormatSettings format = LocaleFormat(options.decimal_separator);
   const char separator = format.decimal_separator;
@@ -208,6 +234,7 @@ int Run(const Options& options) {
 #endif
 
   FitTarget target{grid, chart, fields, memo, separator};
+  target.keep_curve_points = options.plot_out.has_value() || options.curve_out.has_value();
   try {
     RunFit(options.model, target);
   } catch (const Exception& error) {
@@ -252,5 +279,8 @@ int Run(const Options& options) {
 
 int main(int argc, char** argv) {
   const tarvolen::Options options = tarvolen::ParseOptions(argc, argv);
+#ifdef TARVOLEN_PICTURES_PROGRAM
+  if (options.plot_out) tarvolen::RunPicturesProgram(argc, argv);
+#endif
   return tarvolen::Run(options);
 }

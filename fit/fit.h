@@ -68,6 +68,9 @@ struct FitTarget {
   FitFields& fields;
   ResultLines& memo;
   char decimal_separator = '.';
+  // False: the curve's samples are computed and checked as always but not stored, for a caller
+  // that shows neither the chart nor the curve (the command line without a picture).
+  bool keep_curve_points = true;
 };
 
 // Our own message for a system the data do not determine (an exact zero pivot, or fewer distinct

@@ -23,6 +23,7 @@ struct LineThrough {
   template <class T>
   using Sums = Linear::Sums<T>;  // s0, Su as sx, Suu as sxx, Sv as sy, Suv as sxy
   using Coefficients = CoefficientPair;
+  static constexpr bool kSampleReadsPrevious = requires { requires Shape::kSampleReadsPrevious; };
 
   // X is transformed as soon as it is read, before Y is converted; the mean uses the
   // untransformed y.
@@ -122,6 +123,7 @@ struct Hyperbola {
   }
   // The curve skips the pole: a sample whose b + x is within the threshold of zero repeats the
   // previous sample's y (0 for the first), so the polyline runs flat across it.
+  static constexpr bool kSampleReadsPrevious = true;
   template <class T>
   static T Sample(const CoefficientPair& c, T x, T previous_y) {
     if (fp::Abs(T(c.b) + x) > T(kConvergenceThreshold)) return Value(c, x);

@@ -17,6 +17,7 @@
 // Floating-point faults end the fit at the first failing operation: each pass runs plainly in
 // blocks and reruns a block checked only when its flags show a fault (see common/fp_check.h).
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +26,7 @@
 #include "common/fp_check.h"
 #include "common/huge_pages.h"
 #include "common/number_text.h"
+#include "common/parallel.h"
 #include "fit/fit.h"
 
 namespace tarvolen::fit {
@@ -85,52 +87,97 @@ TLineSeries& ReplaceCurve(TChart& chart, FitFields& fields);
 
 // Step 7: adds the 20·n + 1 samples x_i = ((last - first) / m)·i + first, i = 0..m, with
 // y = sample(x_i, y_{i-1}). Points are added in order of i; a failing sample ends the fit with
-// the points before it on the curve.
+// the points before it on the curve. Without a curve the samples are computed and checked the
+// same way but not kept.
+//
+// Samples are computed plainly in chunks and committed in order when a chunk ends clean; a chunk
+// that raised a fault is computed again one sample at a time, checked, adding each point, so the
+// curve ends just before the failing operation. When no sample reads the previous one, the
+// chunks of a round are spread over the cores.
 template <class SampleFn>
-void SampleCurve(TLineSeries& curve, Extended first, Extended last, long long m,
-                 SampleFn&& sample) {
+void SampleCurve(TLineSeries* curve, Extended first, Extended last, long long m,
+                 SampleFn&& sample, bool samples_independent = true) {
   fp::Clear();
   const fp::Checked step_checked = (fp::Checked(last) - fp::Checked(first)) /
                                    fp::Checked(static_cast<Extended>(m));
   const Extended step = step_checked.v;
-  curve.ReservePoints(static_cast<std::size_t>(m) + 1, last < first);
+  if (curve) curve->ReservePoints(static_cast<std::size_t>(m) + 1, last < first);
 
-  constexpr long long kBlock = 4096;
-  double xs[kBlock];
-  double ys[kBlock];
+  constexpr long long kChunk = 4096;
+  const long long count = m + 1;
+  const long long per_round =
+      samples_independent && count > kChunk ? 4 * static_cast<long long>(WorkerCount()) : 1;
+  std::vector<double> xs(static_cast<std::size_t>(per_round * kChunk));
+  std::vector<double> ys(xs.size());
+  std::vector<Extended> last_y(static_cast<std::size_t>(per_round));
+  std::vector<char> clean(static_cast<std::size_t>(per_round));
   Extended previous_y = 0;
-  for (long long begin = 0; begin <= m; begin += kBlock) {
-    const long long end = begin + kBlock <= m + 1 ? begin + kBlock : m + 1;
-    fp::Clear();
-    Extended prev = previous_y;
-    for (long long i = begin; i < end; ++i) {
-      const Extended x = step * static_cast<Extended>(i) + first;
-      const Extended y = sample(x, prev);
-      prev = y;
-      xs[i - begin] = static_cast<double>(x);
-      ys[i - begin] = static_cast<double>(y);
+
+  for (long long round = 0; round < count; round += per_round * kChunk) {
+    const long long chunks = std::min(per_round, (count - round + kChunk - 1) / kChunk);
+    auto chunk_range = [&](std::size_t c) {
+      const long long begin = round + static_cast<long long>(c) * kChunk;
+      return std::pair{begin, std::min(begin + kChunk, count)};
+    };
+    auto compute = [&](std::size_t c) {
+      const auto [begin, end] = chunk_range(c);
+      double* chunk_xs = xs.data() + c * kChunk;
+      double* chunk_ys = ys.data() + c * kChunk;
+      fp::Clear();
+      Extended prev = previous_y;
+      try {
+        for (long long i = begin; i < end; ++i) {
+          const Extended x = step * static_cast<Extended>(i) + first;
+          const Extended y = sample(x, prev);
+          prev = y;
+          chunk_xs[i - begin] = static_cast<double>(x);
+          chunk_ys[i - begin] = static_cast<double>(y);
+        }
+        asm volatile("" ::: "memory");
+        clean[c] = !fp::Raised();
+      } catch (...) {
+        clean[c] = false;
+      }
+      last_y[c] = prev;
+      fp::Clear();
+    };
+    if (chunks > 1) {
+      ParallelFor(static_cast<std::size_t>(chunks), compute);
+    } else {
+      compute(0);
     }
-    asm volatile("" ::: "memory");
-    if (!fp::Raised()) {
-      curve.AddPoints(xs, ys, static_cast<std::size_t>(end - begin));
-      previous_y = prev;
-      continue;
+
+    for (std::size_t c = 0; c < static_cast<std::size_t>(chunks); ++c) {
+      const auto [begin, end] = chunk_range(c);
+      if (clean[c]) {
+        if (curve) {
+          curve->AddPoints(xs.data() + c * kChunk, ys.data() + c * kChunk,
+                           static_cast<std::size_t>(end - begin));
+        }
+        previous_y = last_y[c];
+        continue;
+      }
+      // A sample of this chunk failed: add the samples one by one up to the failing operation.
+      fp::Clear();
+      fp::Checked prev_checked = previous_y;
+      for (long long i = begin; i < end; ++i) {
+        const fp::Checked x =
+            fp::Checked(step) * fp::Checked(static_cast<Extended>(i)) + fp::Checked(first);
+        const fp::Checked y = sample(x, prev_checked);
+        const double xd = fp::ToDouble(x);
+        const double yd = fp::ToDouble(y);
+        if (curve) curve->AddPoint(xd, yd);
+        prev_checked = y;
+      }
+      previous_y = prev_checked.v;
     }
-    // A sample of this block failed: add the samples one by one up to the failing operation.
-    fp::Clear();
-    fp::Checked prev_checked = previous_y;
-    for (long long i = begin; i < end; ++i) {
-      const fp::Checked x =
-          fp::Checked(step) * fp::Checked(static_cast<Extended>(i)) + fp::Checked(first);
-      const fp::Checked y = sample(x, prev_checked);
-      const double xd = fp::ToDouble(x);
-      const double yd = fp::ToDouble(y);
-      curve.AddPoint(xd, yd);
-      prev_checked = y;
-    }
-    previous_y = prev_checked.v;
   }
 }
+
+// Whether a model's curve sample reads the previous sample's y (the hyperbola across its pole):
+// its samples are then computed in order on one thread.
+template <class M>
+inline constexpr bool kSampleReadsPrevious = requires { requires M::kSampleReadsPrevious; };
 
 // The two coefficients a and b of every model but the quadratic one.
 struct CoefficientPair {
@@ -197,19 +244,26 @@ void RunProcedure(FitTarget& target) {
 
   // 7. Sample the curve: 20 points per data row, m + 1 in all.
   const long long m = 20LL * n;
-  SampleCurve(curve, fields.CurveXFirst, fields.CurveXLast, m,
-              [&](auto x, auto previous_y) { return M::Sample(c, x, previous_y); });
+  SampleCurve(target.keep_curve_points ? &curve : nullptr, fields.CurveXFirst,
+              fields.CurveXLast, m,
+              [&](auto x, auto previous_y) { return M::Sample(c, x, previous_y); },
+              !kSampleReadsPrevious<M>);
 
   // 8-9. Second pass: the statistics on the untransformed Y.
   fields.StdError = 0;
   const Extended ybar = sums.ybar;
+  // The fitted values spread over the cores; the sums then in row order. A fault among the
+  // fitted values leaves them to the checked rerun of the row that raised it.
+  std::vector<Extended> fitted(points.Count());
+  const bool fitted_clean = fp::CleanInParallel(
+      points.Count(), [&](std::size_t i) { fitted[i] = M::Fitted(c, points.x[i]); });
   SecondPassSums<Extended> stats;
   fp::GuardedRows<SecondPassSums>(
       0, points.Count(), stats, [&](auto tag, auto& s, std::size_t i) {
         using T = decltype(tag);
         const T x = points.x[i];
         const T y = points.y[i];
-        const T yhat = M::Fitted(c, x);
+        const T yhat = fitted_clean ? T(fitted[i]) : M::Fitted(c, x);
         const T explained = yhat - T(ybar);
         s.ssr = s.ssr + explained * explained;
         const T total = y - T(ybar);

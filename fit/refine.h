@@ -6,9 +6,15 @@
 //
 // A model's shape supplies, as templates on the number type T (`Extended` or `fp::Checked`):
 //
-//   Value(a, b, x) -> T                         f, the model value at x, in the model's order
-//   Row(a, b, x, y, r, da, db)                  one linearisation row: r = y - f, then the
-//                                               derivatives of f by a and by b
+//   Kernel(b, x) -> T                 the part of f = Kernel(b, x)·a that b decides, in the
+//                                     model's order (e^(b·x), bˣ, x^b, ...)
+//   Row(a, b, x, y, kernel, r, da, db)
+//                                     the rest of one linearisation row from that kernel:
+//                                     r = y - f, then the derivatives of f by a and by b
+//
+// A step's trial evaluates the kernel at every x for the new b; when the step is taken, the next
+// linearisation pass reuses those kernels instead of computing them again. The per-row work is
+// spread over the cores; the residual sums are added in row order on one thread.
 
 #include <bit>
 #include <cstdint>
@@ -18,6 +24,7 @@
 
 #include "common/errors.h"
 #include "common/fp_check.h"
+#include "common/parallel.h"
 #include "fit/fit.h"
 #include "fit/matrice2.h"
 #include "fit/procedure.h"
@@ -70,6 +77,12 @@ struct RefinementLog {
   bool stalled = false;
 };
 
+// f = Kernel(b, x)·a, the model value at x.
+template <class Shape, class T>
+T Value(T a, T b, T x) {
+  return Shape::Kernel(b, x) * a;
+}
+
 namespace detail {
 
 template <class T>
@@ -81,19 +94,27 @@ struct ResidualSum {
 };
 
 // The residual sum at (a + da, b + db), or nothing when forming it raised a floating-point fault.
+// Leaves Kernel(b + db, x) of every row in `kernels` and the residuals in `residuals`.
 template <class Shape>
 std::optional<Extended> TrialResidualSum(const DataPoints& points, Extended a, Extended da,
-                                         Extended b, Extended db) {
+                                         Extended b, Extended db, std::vector<Extended>& kernels,
+                                         std::vector<Extended>& residuals) {
   fp::Clear();
-  const Extended trial_a = a + da;
-  const Extended trial_b = b + db;
+  const Extended trial_a = fp::detail::Pin(a + da);
+  const Extended trial_b = fp::detail::Pin(b + db);
+  bool clean = !fp::Raised();
+  clean = clean && fp::CleanInParallel(points.Count(), [&](std::size_t i) {
+            const Extended kernel = Shape::Kernel(trial_b, points.x[i]);
+            kernels[i] = kernel;
+            residuals[i] = points.y[i] - kernel * trial_a;
+          });
+  fp::Clear();
   Extended sum = 0;
-  for (std::size_t i = 0; i < points.Count(); ++i) {
-    const Extended residual = points.y[i] - Shape::Value(trial_a, trial_b, points.x[i]);
-    sum = sum + residual * residual;
+  for (std::size_t i = 0; clean && i < points.Count(); ++i) {
+    sum = sum + residuals[i] * residuals[i];
   }
   sum = fp::detail::Pin(sum);
-  if (fp::Raised()) {
+  if (!clean || fp::Raised()) {
     fp::Clear();
     return std::nullopt;
   }
@@ -131,6 +152,9 @@ CoefficientPair Refine(const DataPoints& points, CoefficientPair start,
   RCOMat jtr = ZeroMatrix(2, 1);
   RCOMat inverse;
   RCOMat step = ZeroMatrix(2, 1);
+  std::vector<Extended> kernels(points.Count());
+  std::vector<Extended> residuals(points.Count());
+  bool kernels_current = false;  // `kernels` hold Kernel(b, x) for the b of this iteration
 
   if (log) *log = RefinementLog{start, {}, false};
   Extended a = start.a;
@@ -139,18 +163,38 @@ CoefficientPair Refine(const DataPoints& points, CoefficientPair start,
   for (int iteration = 0; q > kConvergenceThreshold; ++iteration) {
     if (iteration == max_iterations) throw EFitError(NoConvergenceMessage(max_iterations));
 
-    // 1. Linearisation pass.
+    // 1. Linearisation pass: the rows spread over the cores, then their residual sum in row
+    // order. A row that raised a fault makes the whole pass run again in row order, checked.
+    const bool rows_clean = fp::CleanInParallel(points.Count(), [&](std::size_t i) {
+      const Extended x = points.x[i];
+      const Extended kernel = kernels_current ? kernels[i] : Shape::Kernel(b, x);
+      Extended residual, da, db;
+      Shape::Row(a, b, x, points.y[i], kernel, residual, da, db);
+      r[i][0] = residual;
+      jacobian[i][0] = da;
+      jacobian[i][1] = db;
+    });
     detail::ResidualSum<Extended> before;
-    fp::GuardedRows<detail::ResidualSum>(
-        0, points.Count(), before, [&](auto tag, auto& s, std::size_t i) {
-          using T = decltype(tag);
-          T residual, da, db;
-          Shape::Row(T(a), T(b), T(points.x[i]), T(points.y[i]), residual, da, db);
-          r[i][0] = fp::Value(residual);
-          jacobian[i][0] = fp::Value(da);
-          jacobian[i][1] = fp::Value(db);
-          s.sum = s.sum + residual * residual;
-        });
+    if (rows_clean) {
+      fp::GuardedRows<detail::ResidualSum>(
+          0, points.Count(), before, [&](auto tag, auto& s, std::size_t i) {
+            using T = decltype(tag);
+            const T residual = T(r[i][0]);
+            s.sum = s.sum + residual * residual;
+          });
+    } else {
+      fp::GuardedRows<detail::ResidualSum>(
+          0, points.Count(), before, [&](auto tag, auto& s, std::size_t i) {
+            using T = decltype(tag);
+            const T x = T(points.x[i]);
+            T residual, da, db;
+            Shape::Row(T(a), T(b), x, T(points.y[i]), Shape::Kernel(T(b), x), residual, da, db);
+            r[i][0] = fp::Value(residual);
+            jacobian[i][0] = fp::Value(da);
+            jacobian[i][1] = fp::Value(db);
+            s.sum = s.sum + residual * residual;
+          });
+    }
 
     // 2. The Gauss–Newton step.
     fp::Guarded([&](auto tag) {
@@ -168,7 +212,8 @@ CoefficientPair Refine(const DataPoints& points, CoefficientPair start,
     int halvings = 0;
     std::optional<Extended> after;
     for (;;) {
-      after = detail::TrialResidualSum<Shape>(points, a, da, b, db);
+      after = detail::TrialResidualSum<Shape>(points, a, da, b, db, kernels, residuals);
+      kernels_current = false;
       if (after && *after <= before.sum) break;
       if (halvings == kMaxHalvings) {
         if (log) log->stalled = true;
@@ -180,6 +225,7 @@ CoefficientPair Refine(const DataPoints& points, CoefficientPair start,
     }
     a = a + da;
     b = b + db;
+    kernels_current = true;  // the trial just taken evaluated them at this b
 
     // 4. Convergence measure.
     fp::Clear();

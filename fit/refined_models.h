@@ -73,7 +73,7 @@ struct LogStarted {
 
   template <class T>
   static T Fitted(const Coefficients& c, T x) {
-    return Shape::Value(T(c.a), T(c.b), x);
+    return Value<Shape>(T(c.a), T(c.b), x);
   }
   template <class T>
   static T Sample(const Coefficients& c, T x, T) {
@@ -120,12 +120,11 @@ struct Compound : OnX {
     return {a.v, b.v};
   }
   template <class T>
-  static T Value(T a, T b, T x) {
-    return tarvolen::Power(b, x, PassMemo<T>()) * a;
+  static T Kernel(T b, T x) {
+    return tarvolen::Power(b, x, PassMemo<T>());
   }
   template <class T>
-  static void Row(T a, T b, T x, T y, T& r, T& da, T& db) {
-    const T power = tarvolen::Power(b, x, PassMemo<T>());
+  static void Row(T a, T b, T x, T y, T power, T& r, T& da, T& db) {
     r = y - power * a;
     da = power;
     const T lower = tarvolen::Power(b, x - One<T>(), PassMemo<T>());
@@ -141,12 +140,11 @@ struct Exponential : OnX {
   }
   static CoefficientPair FromLine(fp::Checked k, fp::Checked m) { return {fp::Exp(k).v, m.v}; }
   template <class T>
-  static T Value(T a, T b, T x) {
-    return fp::Exp(b * x) * a;
+  static T Kernel(T b, T x) {
+    return fp::Exp(b * x);
   }
   template <class T>
-  static void Row(T a, T b, T x, T y, T& r, T& da, T& db) {
-    const T e = fp::Exp(b * x);
+  static void Row(T a, T, T x, T y, T e, T& r, T& da, T& db) {
     r = y - e * a;
     da = e;
     db = e * (a * x);
@@ -164,8 +162,8 @@ struct PowerType {
     return {tarvolen::Power(Ten(), k).v, m.v};
   }
   template <class T>
-  static T Value(T a, T b, T x) {
-    return tarvolen::Power(x, Exponent::Of(b, x), PassMemo<T>()) * a;
+  static T Kernel(T b, T x) {
+    return tarvolen::Power(x, Exponent::Of(b, x), PassMemo<T>());
   }
 };
 
@@ -180,8 +178,7 @@ struct Power : PowerType<Power> {
     return b;
   }
   template <class T>
-  static void Row(T a, T b, T x, T y, T& r, T& da, T& db) {
-    const T power = tarvolen::Power(x, b, PassMemo<T>());
+  static void Row(T a, T, T x, T y, T power, T& r, T& da, T& db) {
     const T f = power * a;
     r = y - f;
     da = power;
@@ -200,8 +197,7 @@ struct Geometric : PowerType<Geometric> {
     return b * x;
   }
   template <class T>
-  static void Row(T a, T b, T x, T y, T& r, T& da, T& db) {
-    const T power = tarvolen::Power(x, b * x, PassMemo<T>());
+  static void Row(T a, T, T x, T y, T power, T& r, T& da, T& db) {
     r = y - power * a;
     da = power;
     const T ln_x = LnOf(x, PassMemo<T>());
@@ -220,8 +216,7 @@ struct Geometric2 : PowerType<Geometric2> {
     return b / x;
   }
   template <class T>
-  static void Row(T a, T b, T x, T y, T& r, T& da, T& db) {
-    const T power = tarvolen::Power(x, b / x, PassMemo<T>());
+  static void Row(T a, T, T x, T y, T power, T& r, T& da, T& db) {
     r = y - power * a;
     da = power;
     const T ln_x = LnOf(x, PassMemo<T>());

@@ -101,12 +101,12 @@ TEST(Refine, StopsWithAnErrorWhenItDoesNotSettle) {
 // A shape whose every step points uphill: no halving helps, so the start values stand.
 struct UphillShape {
   template <class T>
-  static T Value(T a, T, T x) {
-    return a * x;
+  static T Kernel(T, T x) {
+    return x;
   }
   template <class T>
-  static void Row(T a, T, T x, T y, T& r, T& da, T& db) {
-    r = y - a * x;
+  static void Row(T a, T, T x, T y, T kernel, T& r, T& da, T& db) {
+    r = y - kernel * a;
     da = -x;  // the wrong sign: the Gauss–Newton step moves away from the optimum
     db = x * x;
   }

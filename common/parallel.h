@@ -1,0 +1,63 @@
+#pragma once
+
+// Independent pieces of a pass spread over the processor's cores.
+//
+// Worker threads inherit the floating-point control state of the thread that started them
+// (rounding to nearest, 64-bit significand), and each thread has its own fault flags, so a piece
+// computes the same bits on any thread and reports its own faults. Sums stay with the caller, in
+// row order: only work whose result does not depend on the order is spread.
+
+#include <cstddef>
+#include <exception>
+#include <functional>
+
+#include "common/fp_check.h"
+
+namespace tarvolen {
+
+// How many threads `ParallelFor` uses, the calling thread included: the cores there are, at most
+// eight.
+std::size_t WorkerCount();
+
+// Calls `task(i)` for every i in [0, count), spread over `WorkerCount()` threads, and returns when
+// all calls have returned. `task` must not throw.
+void ParallelFor(std::size_t count, const std::function<void(std::size_t)>& task);
+
+namespace fp {
+
+// Runs `item(i)` plainly for every i in [0, count), in chunks spread over the worker threads, and
+// tells whether every chunk ended without a fault flag and without an exception. The caller then
+// redoes the work in row order, checked, when it did not: that is where the first failing
+// operation is found.
+template <class Item>
+bool CleanInParallel(std::size_t count, Item&& item, std::size_t chunk = 8192) {
+  const std::size_t chunks = (count + chunk - 1) / chunk;
+  if (chunks <= 1 || WorkerCount() == 1) {
+    Clear();
+    try {
+      for (std::size_t i = 0; i < count; ++i) item(i);
+    } catch (...) {
+      return false;
+    }
+    asm volatile("" ::: "memory");
+    return !Raised();
+  }
+  bool clean = true;  // written only as false, by whichever chunk fails
+  ParallelFor(chunks, [&](std::size_t c) {
+    const std::size_t first = c * chunk;
+    const std::size_t last = first + chunk < count ? first + chunk : count;
+    Clear();
+    try {
+      for (std::size_t i = first; i < last; ++i) item(i);
+      asm volatile("" ::: "memory");
+      if (Raised()) __atomic_store_n(&clean, false, __ATOMIC_RELAXED);
+    } catch (...) {
+      __atomic_store_n(&clean, false, __ATOMIC_RELAXED);
+    }
+    Clear();
+  });
+  return clean;
+}
+
+}  // namespace fp
+}  // namespace tarvolen
