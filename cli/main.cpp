@@ -3,6 +3,7 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <charconv>
 #include <clocale>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "common/errors.h"
@@ -172,6 +174,41 @@ bool EndsWithPng(const std::string& name) {
 void PaintAsWindow(TChart& chart) { render::RenderChartImage(chart); }
 #endif
 
+// A fit of a large file allocates many small blocks (the text cells, the rows of the
+// refinement's matrices), and on a 4 kB page each first touch costs a page fault. The C
+// library's allocator backs its heap with 2 MB pages when GLIBC_TUNABLES asks for it, but reads
+// that setting only when a program starts: for a file of 1 MB or more the program therefore
+// starts itself once more with the setting added. Where that fails the run goes on as it is.
+void UseHugePagesForLargeFiles(int argc, char** argv, const Options& options) {
+  constexpr const char* kSetting = "glibc.malloc.hugetlb=1";
+  constexpr off_t kLargeFile = 1 << 20;
+  const char* tunables = std::getenv("GLIBC_TUNABLES");
+  if (std::getenv("TARVOLEN_FIT_RESTARTED") != nullptr ||
+      (tunables != nullptr && std::strstr(tunables, "glibc.malloc.hugetlb") != nullptr)) {
+    return;
+  }
+  struct stat file {};
+  if (stat(options.file.c_str(), &file) != 0 || !S_ISREG(file.st_mode) ||
+      file.st_size < kLargeFile) {
+    return;
+  }
+  const std::string value =
+      tunables != nullptr && *tunables != '\0' ? std::string(tunables) + ":" + kSetting : kSetting;
+  if (setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0 ||
+      setenv("TARVOLEN_FIT_RESTARTED", "1", 1) != 0) {
+    return;
+  }
+  std::vector<char*> arguments(argv, argv + argc);
+  arguments.push_back(nullptr);
+  execv("/proc/self/exe", arguments.data());
+  // Not restarted: carry on with the heap as it is.
+  if (tunables != nullptr) {
+    setenv("GLIBC_TUNABLES", tunables, 1);
+  } else {
+    unsetenv("GLIBC_TUNABLES");
+  }
+}
+
 #ifdef TARVOLEN_PICTURES_PROGRAM
 // Runs the same command line in the picture-drawing build beside this executable, which loads
 // Qt; returns only when that program cannot be started.
@@ -279,6 +316,7 @@ int Run(const Options& options) {
 
 int main(int argc, char** argv) {
   const tarvolen::Options options = tarvolen::ParseOptions(argc, argv);
+  tarvolen::UseHugePagesForLargeFiles(argc, argv, options);
 #ifdef TARVOLEN_PICTURES_PROGRAM
   if (options.plot_out) tarvolen::RunPicturesProgram(argc, argv);
 #endif

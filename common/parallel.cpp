@@ -1,6 +1,7 @@
 #include "common/parallel.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -90,14 +91,18 @@ WorkerPool& Pool() {
   return pool;
 }
 
+std::atomic<std::size_t> worker_limit{8};
+
 }  // namespace
 
-std::size_t WorkerCount() { return Pool().Threads(); }
+std::size_t WorkerCount() { return std::min(Pool().Threads(), worker_limit.load()); }
+
+void SetWorkerLimit(std::size_t limit) { worker_limit = std::max<std::size_t>(limit, 1); }
 
 void ParallelFor(std::size_t count, const std::function<void(std::size_t)>& task) {
   if (count == 0) return;
   WorkerPool& pool = Pool();
-  if (count == 1 || pool.Threads() == 1) {
+  if (count == 1 || WorkerCount() == 1) {
     for (std::size_t i = 0; i < count; ++i) task(i);
     return;
   }

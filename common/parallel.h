@@ -16,8 +16,12 @@
 namespace tarvolen {
 
 // How many threads `ParallelFor` uses, the calling thread included: the cores there are, at most
-// eight.
+// eight, and at most the limit below.
 std::size_t WorkerCount();
+
+// Limits the threads `ParallelFor` uses from now on (1: everything on the calling thread), for
+// tests and measurements that compare a spread run with a run in one thread.
+void SetWorkerLimit(std::size_t limit);
 
 // Calls `task(i)` for every i in [0, count), spread over `WorkerCount()` threads, and returns when
 // all calls have returned. `task` must not throw.

@@ -90,5 +90,25 @@ TEST_F(CliTest, TheDecimalSeparatorFollowsTheOptionOrTheLocale) {
   }
 }
 
+// A file of 1 MB or more makes the program start itself again with the allocator's huge pages;
+// the report, the curve and the exit status are those of a run that does not.
+TEST_F(CliTest, ALargeFileReportsTheSameWhetherOrNotTheProgramRestarts) {
+  std::string text;
+  for (int i = 1; text.size() < (1u << 20) + 1000; ++i) {
+    text += std::to_string(i) + ".25 " + std::to_string(3 * i + i % 7) + ".5\n";
+  }
+  const std::string file = Write("large.txt", text);
+  const std::string curve = (folder_ / "curve.txt").string();
+  const Outcome restarted = Run("--model 2 --curve " + curve + " " + file);
+  const std::string restarted_curve = Read(curve);
+  const Outcome plain = Run("--model 2 --curve " + curve + " " + file,
+                            "LC_ALL=C TARVOLEN_FIT_RESTARTED=1");
+  EXPECT_EQ(restarted.status, 0);
+  EXPECT_EQ(restarted.err, "");
+  EXPECT_EQ(restarted.out, plain.out);
+  EXPECT_EQ(restarted.out.substr(0, 3), "a= ");
+  EXPECT_EQ(restarted_curve, Read(curve));
+}
+
 }  // namespace
 }  // namespace tarvolen::testing
