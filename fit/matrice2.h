@@ -9,8 +9,10 @@
 // Every routine is a template on the number type its arithmetic runs in (`Extended`, or
 // `fp::Checked` to stop at the first faulting operation); the storage is always `Extended`.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
 #include <vector>
 
 #include "common/extended.h"
@@ -19,8 +21,55 @@
 namespace tarvolen {
 
 using RCOVec = std::vector<Extended>;
-using RCOMat = std::vector<RCOVec>;  // [row][column]; columns = length of row 0
 using RCoVecE = std::vector<std::int32_t>;
+
+// A matrix of extended reals, [row][column], its rows one after another in one block: the
+// refinement's n x 2 Jacobian costs one allocation, not one per row.
+class RCOMat {
+ public:
+  RCOMat() = default;
+  // Rows of the given values; a shorter row is filled up with zeros to the longest.
+  RCOMat(std::initializer_list<std::initializer_list<Extended>> rows) {
+    std::size_t cols = 0;
+    for (const auto& row : rows) cols = std::max(cols, row.size());
+    Resize(rows.size(), cols);
+    std::size_t i = 0;
+    for (const auto& row : rows) std::copy(row.begin(), row.end(), (*this)[i++]);
+  }
+
+  std::size_t size() const { return rows_; }  // the number of rows
+  bool empty() const { return rows_ == 0; }
+  std::size_t Cols() const { return cols_; }
+  Extended* operator[](std::size_t row) { return values_.data() + row * cols_; }
+  const Extended* operator[](std::size_t row) const { return values_.data() + row * cols_; }
+
+  // Re-sizes to rows x cols: elements in both the old and the new shape keep their values, new
+  // ones are 0.
+  void Resize(std::size_t rows, std::size_t cols) {
+    if (cols == cols_) {
+      values_.resize(rows * cols, 0);
+    } else {
+      std::vector<Extended> values(rows * cols, 0);
+      for (std::size_t i = 0; i < std::min(rows, rows_); ++i) {
+        std::copy_n((*this)[i], std::min(cols, cols_), values.data() + i * cols);
+      }
+      values_ = std::move(values);
+    }
+    rows_ = rows;
+    cols_ = cols;
+  }
+
+  void SwapRows(std::size_t a, std::size_t b) {
+    std::swap_ranges((*this)[a], (*this)[a] + cols_, (*this)[b]);
+  }
+
+  bool operator==(const RCOMat&) const = default;
+
+ private:
+  std::size_t rows_ = 0;
+  std::size_t cols_ = 0;
+  std::vector<Extended> values_;
+};
 
 // Status codes of the last operation.
 inline constexpr int kMatOk = 0;
@@ -34,10 +83,12 @@ inline int MatError = kMatOk;
 
 // A rows x cols matrix of zeros.
 inline RCOMat ZeroMatrix(int rows, int cols) {
-  return RCOMat(static_cast<std::size_t>(rows), RCOVec(static_cast<std::size_t>(cols), 0));
+  RCOMat m;
+  m.Resize(static_cast<std::size_t>(rows), static_cast<std::size_t>(cols));
+  return m;
 }
 
-// rows := number of rows; cols := length of row 0 (0 without rows). MatError := 0, or 5 when
+// rows := number of rows; cols := number of columns (0 without rows). MatError := 0, or 5 when
 // `a` has no rows.
 inline void MatSize(const RCOMat& a, int& rows, int& cols) {
   MatError = kMatOk;
@@ -46,15 +97,14 @@ inline void MatSize(const RCOMat& a, int& rows, int& cols) {
   if (rows == 0) {
     MatError = kMatEmpty;
   } else {
-    cols = static_cast<int>(a[0].size());
+    cols = static_cast<int>(a.Cols());
   }
 }
 
 namespace detail {
-// Re-sizes rows first, then columns; kept elements keep their values, new ones are 0.
+// Kept elements keep their values, new ones are 0.
 inline void Resize(RCOMat& m, int rows, int cols) {
-  m.resize(static_cast<std::size_t>(rows));
-  for (auto& row : m) row.resize(static_cast<std::size_t>(cols), 0);
+  m.Resize(static_cast<std::size_t>(rows), static_cast<std::size_t>(cols));
 }
 }  // namespace detail
 
@@ -121,7 +171,7 @@ void LUDecompose(int n, RCOMat& a, RCoVecE& col_perm, RCoVecE& row_perm) {
       std::swap(col_perm[k], col_perm[q]);
     }
     if (p != k) {
-      std::swap(a[k], a[p]);
+      a.SwapRows(static_cast<std::size_t>(k), static_cast<std::size_t>(p));
       std::swap(row_perm[k], row_perm[p]);
     }
     const T pivot = a[k][k];
