@@ -3,10 +3,10 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
-#include <cstdlib>
 #include <charconv>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <optional>
