@@ -174,6 +174,10 @@ void SampleCurve(TLineSeries* curve, Extended first, Extended last, long long m,
   }
 }
 
+// Rows per round of a pass whose per-row values are computed on the cores and then summed in row
+// order: the values of a round fit in a small buffer that stays in the cache.
+inline constexpr std::size_t kRoundRows = 1 << 16;
+
 // Whether a model's curve sample reads the previous sample's y (the hyperbola across its pole):
 // its samples are then computed in order on one thread.
 template <class M>
@@ -252,26 +256,29 @@ void RunProcedure(FitTarget& target) {
   // 8-9. Second pass: the statistics on the untransformed Y.
   fields.StdError = 0;
   const Extended ybar = sums.ybar;
-  // The fitted values spread over the cores; the sums then in row order. A fault among the
-  // fitted values leaves them to the checked rerun of the row that raised it.
-  std::vector<Extended> fitted(points.Count());
-  const bool fitted_clean = fp::CleanInParallel(
-      points.Count(), [&](std::size_t i) { fitted[i] = M::Fitted(c, points.x[i]); });
+  // Round by round, the fitted values spread over the cores, then the sums in row order. A fault
+  // among the fitted values leaves them to the checked rerun of the row that raised it.
   SecondPassSums<Extended> stats;
-  fp::GuardedRows<SecondPassSums>(
-      0, points.Count(), stats, [&](auto tag, auto& s, std::size_t i) {
-        using T = decltype(tag);
-        const T x = points.x[i];
-        const T y = points.y[i];
-        const T yhat = fitted_clean ? T(fitted[i]) : M::Fitted(c, x);
-        const T explained = yhat - T(ybar);
-        s.ssr = s.ssr + explained * explained;
-        const T total = y - T(ybar);
-        s.sst = s.sst + total * total;
-        const T residual = y - yhat;
-        s.sse = s.sse + residual * residual;
-        fields.StdError = fp::Value(s.sse);
-      });
+  std::vector<Extended> fitted(std::min(points.Count(), kRoundRows));
+  for (std::size_t begin = 0; begin < points.Count(); begin += kRoundRows) {
+    const std::size_t end = std::min(begin + kRoundRows, points.Count());
+    const bool fitted_clean = fp::CleanInParallel(end - begin, [&](std::size_t k) {
+      fitted[k] = M::Fitted(c, points.x[begin + k]);
+    });
+    fp::GuardedRows<SecondPassSums>(begin, end, stats, [&](auto tag, auto& s, std::size_t i) {
+      using T = decltype(tag);
+      const T x = points.x[i];
+      const T y = points.y[i];
+      const T yhat = fitted_clean ? T(fitted[i - begin]) : M::Fitted(c, x);
+      const T explained = yhat - T(ybar);
+      s.ssr = s.ssr + explained * explained;
+      const T total = y - T(ybar);
+      s.sst = s.sst + total * total;
+      const T residual = y - yhat;
+      s.sse = s.sse + residual * residual;
+      fields.StdError = fp::Value(s.sse);
+    });
+  }
 
   // 10. Statistics: the divisor is n - 2 for every model.
   fields.StdError = stats.sse;

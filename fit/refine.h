@@ -16,6 +16,7 @@
 // linearisation pass reuses those kernels instead of computing them again. The per-row work is
 // spread over the cores; the residual sums are added in row order on one thread.
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <optional>
@@ -94,7 +95,8 @@ struct ResidualSum {
 };
 
 // The residual sum at (a + da, b + db), or nothing when forming it raised a floating-point fault.
-// Leaves Kernel(b + db, x) of every row in `kernels` and the residuals in `residuals`.
+// Leaves Kernel(b + db, x) of every row in `kernels`. Round by round, the residuals are formed on
+// the cores, then added in row order.
 template <class Shape>
 std::optional<Extended> TrialResidualSum(const DataPoints& points, Extended a, Extended da,
                                          Extended b, Extended db, std::vector<Extended>& kernels,
@@ -102,21 +104,28 @@ std::optional<Extended> TrialResidualSum(const DataPoints& points, Extended a, E
   fp::Clear();
   const Extended trial_a = fp::detail::Pin(a + da);
   const Extended trial_b = fp::detail::Pin(b + db);
-  bool clean = !fp::Raised();
-  clean = clean && fp::CleanInParallel(points.Count(), [&](std::size_t i) {
-            const Extended kernel = Shape::Kernel(trial_b, points.x[i]);
-            kernels[i] = kernel;
-            residuals[i] = points.y[i] - kernel * trial_a;
-          });
-  fp::Clear();
-  Extended sum = 0;
-  for (std::size_t i = 0; clean && i < points.Count(); ++i) {
-    sum = sum + residuals[i] * residuals[i];
-  }
-  sum = fp::detail::Pin(sum);
-  if (!clean || fp::Raised()) {
+  if (fp::Raised()) {
     fp::Clear();
     return std::nullopt;
+  }
+  Extended sum = 0;
+  for (std::size_t begin = 0; begin < points.Count(); begin += kRoundRows) {
+    const std::size_t end = std::min(begin + kRoundRows, points.Count());
+    const bool clean = fp::CleanInParallel(end - begin, [&](std::size_t k) {
+      const std::size_t i = begin + k;
+      const Extended kernel = Shape::Kernel(trial_b, points.x[i]);
+      kernels[i] = kernel;
+      residuals[k] = points.y[i] - kernel * trial_a;
+    });
+    fp::Clear();
+    for (std::size_t k = 0; clean && k < end - begin; ++k) {
+      sum = sum + residuals[k] * residuals[k];
+    }
+    sum = fp::detail::Pin(sum);
+    if (!clean || fp::Raised()) {
+      fp::Clear();
+      return std::nullopt;
+    }
   }
   return sum;
 }
@@ -153,7 +162,7 @@ CoefficientPair Refine(const DataPoints& points, CoefficientPair start,
   RCOMat inverse;
   RCOMat step = ZeroMatrix(2, 1);
   std::vector<Extended> kernels(points.Count());
-  std::vector<Extended> residuals(points.Count());
+  std::vector<Extended> residuals(std::min(points.Count(), kRoundRows));
   bool kernels_current = false;  // `kernels` hold Kernel(b, x) for the b of this iteration
 
   if (log) *log = RefinementLog{start, {}, false};
