@@ -1,11 +1,10 @@
 #pragma once
 
-#include <cmath>
-
 // The drawing surface of the chart engine. Everything the chart shows goes through these few
 // operations, so scaling, colour choice and layout never depend on a window system: a painter
 // canvas draws on screen and into pictures, a recording canvas lists the calls for the tests.
 
+#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -25,11 +24,11 @@ struct Size {
   friend bool operator==(const Size&, const Size&) = default;
 };
 
-// The pixels from `left` to `right` - 1 and from `top` to `bottom` - 1: the right and bottom
-// edges lie outside the rectangle.
 // The nearest integer, halves to the even neighbour (the chart's "round").
 inline int RoundToInt(double v) { return static_cast<int>(std::nearbyint(v)); }
 
+// The pixels from `left` to `right` - 1 and from `top` to `bottom` - 1: the right and bottom
+// edges lie outside the rectangle.
 struct Rect {
   int left = 0;
   int top = 0;

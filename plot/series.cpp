@@ -90,28 +90,40 @@ void TChartSeries::AddPoints(const double* xs, const double* ys, std::size_t cou
   // result is the stored list merged with the new pairs sorted stably by X, stored ones first
   // on equal X. Only the stored values within the new pairs' X range move: a batch of curve
   // samples costs its own length whether it arrives ascending or descending.
-  std::vector<std::size_t> order(count);
-  std::iota(order.begin(), order.end(), std::size_t{0});
-  if (std::is_sorted(xs, xs + count)) {
-    // already in order
-  } else if (std::adjacent_find(xs, xs + count, [](double a, double b) { return !(b < a); }) ==
-             xs + count) {
-    std::reverse(order.begin(), order.end());
-  } else {
-    std::stable_sort(order.begin(), order.end(),
-                     [xs](std::size_t a, std::size_t b) { return xs[a] < xs[b]; });
+  // The new pairs in that order: as given, reversed when strictly descending, else sorted.
+  const bool ascending = std::is_sorted(xs, xs + count);
+  std::vector<std::size_t> order;
+  if (!ascending) {
+    order.resize(count);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    if (std::adjacent_find(xs, xs + count, [](double a, double b) { return !(b < a); }) ==
+        xs + count) {
+      std::reverse(order.begin(), order.end());
+    } else {
+      std::stable_sort(order.begin(), order.end(),
+                       [xs](std::size_t a, std::size_t b) { return xs[a] < xs[b]; });
+    }
   }
-  const double low = xs[order.front()];
-  const double high = xs[order.back()];
+  const auto nth = [&](std::size_t k) { return ascending ? k : order[k]; };
+  const double low = xs[nth(0)];
+  const double high = xs[nth(count - 1)];
   const std::size_t begin =
       static_cast<std::size_t>(std::upper_bound(x_.begin(), x_.end(), low) - x_.begin());
   const std::size_t end =
       static_cast<std::size_t>(std::upper_bound(x_.begin(), x_.end(), high) - x_.begin());
+  if (ascending && begin == end) {
+    // No stored value among them (a curve's next samples): they go in as they are.
+    x_.Splice(begin, end, xs, count);
+    y_.Splice(begin, end, ys, count);
+    Changed();
+    return;
+  }
   std::vector<double> mx, my;
   mx.reserve(end - begin + count);
   my.reserve(end - begin + count);
   std::size_t i = begin;
-  for (std::size_t k : order) {
+  for (std::size_t n = 0; n < count; ++n) {
+    const std::size_t k = nth(n);
     while (i < end && !(xs[k] < x_[i])) {
       mx.push_back(x_[i]);
       my.push_back(y_[i]);

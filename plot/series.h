@@ -39,7 +39,6 @@ inline constexpr std::array<TColor, 16> SeriesColorPalette = {
     RGB(0, 0, 128),     RGB(128, 0, 0),   RGB(0, 255, 0),   RGB(128, 128, 0),
     RGB(128, 0, 128),   RGB(192, 192, 192), RGB(0, 255, 255), RGB(0, 0, 0)};
 
-
 // A series of (x, y) values drawn by a chart (`TChartSeries`). The X list is kept in ascending
 // order and the Y list follows it. Series are owned by their chart (created with
 // `TChart::CreateSeries`); whether one is drawn depends only on whether the chart's list holds it.
