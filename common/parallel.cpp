@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -14,9 +13,7 @@ namespace tarvolen {
 namespace {
 
 // A fixed set of threads started on first use. One job runs at a time; its indices are handed
-// out one by one to whichever thread asks next, the caller's thread among them. A worker that
-// finished a job watches for the next one for a short while before it sleeps: the passes of a
-// fit follow each other within microseconds, and waking a sleeping thread takes longer.
+// out one by one to whichever thread asks next, the caller's thread among them.
 class WorkerPool {
  public:
   explicit WorkerPool(std::size_t threads) : threads_(threads) {
@@ -32,78 +29,49 @@ class WorkerPool {
   std::size_t Threads() const { return threads_; }
 
   void Run(std::size_t count, const std::function<void(std::size_t)>& task) {
-    std::lock_guard job(job_mutex_);  // one job at a time
+    std::unique_lock lock(job_mutex_);  // one job at a time
     {
       std::lock_guard state(mutex_);
       task_ = &task;
       count_ = count;
       next_ = 0;
       done_ = 0;
-      generation_.fetch_add(1, std::memory_order_release);
+      ++generation_;
     }
     wake_.notify_all();
     Help();
-    // The last indices may still run on other threads.
-    if (!SpinUntil([&] { return done_.load(std::memory_order_acquire) == count_; })) {
-      std::unique_lock state(mutex_);
-      finished_.wait(state, [&] { return done_.load(std::memory_order_acquire) == count_; });
-    }
-    {
-      std::lock_guard state(mutex_);
-      task_ = nullptr;
-    }
-    // A thread that took the job late only finds no index left; it must be gone before the next
-    // job resets the counters.
-    while (helpers_.load(std::memory_order_acquire) != 0) __builtin_ia32_pause();
+    std::unique_lock state(mutex_);
+    finished_.wait(state, [&] { return done_ == count_; });
+    task_ = nullptr;
   }
 
  private:
-  // Polls `ready` for up to about 200 microseconds; true as soon as it holds.
-  template <class Ready>
-  static bool SpinUntil(Ready&& ready) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
-    for (int i = 0;; ++i) {
-      if (ready()) return true;
-      if ((i & 63) == 63 && std::chrono::steady_clock::now() > until) return ready();
-      __builtin_ia32_pause();
-    }
-  }
-
   void Work(std::stop_token stop) {
     std::uint64_t seen = 0;
     for (;;) {
-      const auto fresh = [&] { return generation_.load(std::memory_order_acquire) != seen; };
-      if (!SpinUntil(fresh)) {
+      {
         std::unique_lock state(mutex_);
-        if (!wake_.wait(state, stop, fresh)) return;
+        if (!wake_.wait(state, stop, [&] { return generation_ != seen; })) return;
+        seen = generation_;
       }
-      seen = generation_.load(std::memory_order_acquire);
       Help();
     }
   }
 
   // Takes indices of the current job until none is left.
   void Help() {
-    const std::function<void(std::size_t)>* task;
-    std::size_t count;
-    {
-      std::lock_guard state(mutex_);
-      task = task_;
-      count = count_;
-      if (task == nullptr) return;
-      helpers_.fetch_add(1, std::memory_order_relaxed);
-    }
     for (;;) {
-      const std::size_t index = next_.fetch_add(1, std::memory_order_relaxed);
-      if (index >= count) {
-        helpers_.fetch_sub(1, std::memory_order_release);
-        return;
+      std::size_t index;
+      const std::function<void(std::size_t)>* task;
+      {
+        std::lock_guard state(mutex_);
+        if (task_ == nullptr || next_ == count_) return;
+        index = next_++;
+        task = task_;
       }
       (*task)(index);
-      if (done_.fetch_add(1, std::memory_order_acq_rel) + 1 == count) {
-        std::lock_guard state(mutex_);
-        finished_.notify_all();
-      }
+      std::lock_guard state(mutex_);
+      if (++done_ == count_) finished_.notify_all();
     }
   }
 
@@ -113,11 +81,8 @@ class WorkerPool {
   std::condition_variable_any wake_;
   std::condition_variable finished_;
   const std::function<void(std::size_t)>* task_ = nullptr;
-  std::size_t count_ = 0;
-  std::atomic<std::size_t> next_{0};
-  std::atomic<std::size_t> done_{0};
-  std::atomic<std::uint64_t> generation_{0};
-  std::atomic<int> helpers_{0};  // threads inside Help
+  std::size_t count_ = 0, next_ = 0, done_ = 0;
+  std::uint64_t generation_ = 0;
   std::vector<std::jthread> workers_;
 };
 
