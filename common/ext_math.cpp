@@ -33,7 +33,7 @@ bool NotANumber(const Bits& b) {
 Extended ExpWide(Extended zh, Extended zl) {
   if (__builtin_isgreater(zh, 11357.0L)) return Overflowed();
   if (__builtin_isless(zh, -11400.0L)) return Underflowed();
-  ExpParts e = ExpReduced(zh, zl);
+  ExpParts e = ExpReduced<true>(zh, zl);
   if (e.hi + e.lo < 1) {  // hi + lo into [1, 2), so that 2^m decides the grid of the result
     e.hi *= 2;
     e.lo *= 2;
@@ -75,7 +75,7 @@ Extended2 LnSpecial(Extended x) {
   if (negative) return {InvalidNaN(), 0};
   // A positive denormal (or pseudo-denormal): scaled by 2^64 into the normal range, exactly.
   const Bits s = BitsOf(x * 0x1p64L);
-  const Extended2 l = LnReduced(s.significand, static_cast<std::uint32_t>(s.sign_exponent) - 64);
+  const Extended2 l = LnReduced<true>(s.significand, static_cast<std::uint32_t>(s.sign_exponent) - 64);
   const Extended hi = l.hi + l.lo;
   return {hi, l.lo - (hi - l.hi)};
 }
@@ -98,13 +98,14 @@ Extended ExpOfProductSpecial(Extended a, Extended2 b) {
   int shift;
   const Extended a_scaled = frexpl(a, &shift);
   const Extended2 b_scaled{ldexpl(b.hi, shift), ldexpl(b.lo, shift)};
-  const Extended2 p = TwoProduct(a_scaled, b_scaled.hi);
-  const Extended zl = p.lo + a_scaled * b_scaled.lo;
+  const Extended p = a_scaled * b_scaled.hi;  // = z
+  const Extended zl =
+      ProductError(a_scaled, FactorOf(b_scaled.hi, 0), p) + a_scaled * b_scaled.lo;
   if (size < 8192) {
-    const ExpParts e = ExpReduced(p.hi, zl);
+    const ExpParts e = ExpReduced<true>(p, zl);
     return (e.hi + e.lo) * Pow2(e.m);
   }
-  return ExpWide(p.hi, zl);
+  return ExpWide(p, zl);
 }
 
 }  // namespace detail
@@ -122,7 +123,12 @@ void Log10(std::span<const Extended> x, std::span<Extended> out) {
 }
 
 void ExpOfProduct(Extended2 factor, std::span<const Extended> x, std::span<Extended> out) {
-  for (std::size_t i = 0; i < x.size(); ++i) out[i] = ExpOfProduct(x[i], factor);
+  if (!__builtin_isless(fabsl(factor.hi), 0x1p16000L)) {
+    for (std::size_t i = 0; i < x.size(); ++i) out[i] = ExpOfProduct(x[i], factor);
+    return;
+  }
+  const detail::Factor b = detail::FactorOf(factor.hi, factor.lo);  // split once
+  for (std::size_t i = 0; i < x.size(); ++i) out[i] = detail::ExpOfProductInRange(x[i], b);
 }
 
 void Pow(std::span<const Extended> base, std::span<const Extended> y, std::span<Extended> out) {

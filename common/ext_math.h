@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 #include "common/ext_math_tables.h"
@@ -45,12 +46,27 @@ struct Bits {
 };
 static_assert(sizeof(Bits) == sizeof(Extended));
 
-[[gnu::always_inline]] inline Bits BitsOf(Extended x) { return std::bit_cast<Bits>(x); }
+// Through a 10-byte copy and two narrow loads: loading all 16 bytes of a just-stored value at
+// once would wait for the store to complete.
+[[gnu::always_inline]] inline Bits BitsOf(Extended x) {
+  unsigned char bytes[10];
+  std::memcpy(bytes, &x, 10);
+  Bits b{0, 0, {0, 0, 0}};
+  std::memcpy(&b.significand, bytes, 8);
+  std::memcpy(&b.sign_exponent, bytes + 8, 2);
+  return b;
+}
 
 // 2^m for -16382 <= m <= 16383.
 [[gnu::always_inline]] inline Extended Pow2(std::int64_t m) {
-  return std::bit_cast<Extended>(
-      Bits{std::uint64_t{1} << 63, static_cast<std::uint16_t>(m + 16383), {0, 0, 0}});
+  alignas(16) unsigned char bytes[16];
+  const std::uint64_t significand = std::uint64_t{1} << 63;
+  const auto sign_exponent = static_cast<std::uint64_t>(m + 16383);
+  std::memcpy(bytes, &significand, 8);
+  std::memcpy(bytes + 8, &sign_exponent, 8);
+  Extended p;
+  std::memcpy(&p, bytes, 10);
+  return p;
 }
 
 // Round to the nearest integer in the current (nearest) mode; |t| < 2^62, so never invalid.
@@ -68,14 +84,22 @@ static_assert(sizeof(Bits) == sizeof(Extended));
   lo = a - hi;
 }
 
-// a·b = p + e exactly (Dekker), barring underflow of the partial products.
-[[gnu::always_inline]] inline Extended2 TwoProduct(Extended a, Extended b) {
-  Extended a1, a2, b1, b2;
+// A factor b = hi + lo made ready for exact products: hi = h1 + h2 of 32 bits each.
+struct Factor {
+  Extended hi, h1, h2, lo;
+};
+[[gnu::always_inline]] inline Factor FactorOf(Extended hi, Extended lo) {
+  Factor f{hi, 0, 0, lo};
+  Split(hi, f.h1, f.h2);
+  return f;
+}
+
+// The rounding error of p = a·b.hi (Dekker: p + error = a·b.hi exactly), barring underflow of
+// the partial products.
+[[gnu::always_inline]] inline Extended ProductError(Extended a, const Factor& b, Extended p) {
+  Extended a1, a2;
   Split(a, a1, a2);
-  Split(b, b1, b2);
-  const Extended p = a * b;
-  const Extended e = ((a1 * b1 - p) + a1 * b2 + a2 * b1) + a2 * b2;
-  return {p, e};
+  return ((a1 * b.h1 - p) + a1 * b.h2 + a2 * b.h1) + a2 * b.h2;
 }
 
 // e^(zh + zl) = (hi + lo)·2^m for |zh| below about 11800 and |zl| at most half an ulp of zh,
@@ -86,28 +110,35 @@ struct ExpParts {
   std::int64_t m;
 };
 
-// zh = n·ln2/1024 + r, |r| <= ln2/2048; e^zh = 2^(n >> 10)·2^((n & 1023)/1024)·e^r.
+// zh = n·ln2/1024 + r, |r| <= ln2/2048; e^zh = 2^(n >> 10)·2^((n & 1023)/1024)·e^r. Without
+// a low part (kWithLow false) zl is not read.
+template <bool kWithLow>
 [[gnu::always_inline]] inline ExpParts ExpReduced(Extended zh, Extended zl) {
-  const std::int64_t n = RoundToInt(zh * kExpInvStep);
+  const std::int64_t n = RoundToInt(zh * Extended(kExpInvStep));
   const Extended nf = static_cast<Extended>(n);
-  const Extended r_hi = zh - nf * kExpStepHi;  // exact: n·step_hi has at most 64 bits
-  const Extended p = nf * kExpStepLo;
+  const Extended r_hi = zh - nf * Extended(kExpStepHi);  // exact: n·step_hi has at most 64 bits
+  const Extended p = nf * Extended(kExpStepLo);
   const Extended r = r_hi - p;
-  const Extended r_lo = ((r_hi - r) - p) + zl;  // the rounding error of r, then zl
-  // e^r - 1 - r to degree 6: the first term left out is below 2^-92.
+  Extended r_lo = (r_hi - r) - p;  // the rounding error of r
+  if constexpr (kWithLow) r_lo += zl;
+  // e^r - 1 - r to degree 6: the first term left out is below 2^-92. The coefficients after
+  // 1/2 need no more than double precision.
   const Extended r2 = r * r;
-  constexpr Extended k3 = 1 / 6.0L, k4 = 1 / 24.0L, k5 = 1 / 120.0L, k6 = 1 / 720.0L;
-  const Extended q = r2 * (0.5L + r * k3) + (r2 * r2) * ((k4 + r * k5) + r2 * k6);
+  constexpr double k3 = 1 / 6.0, k4 = 1 / 24.0, k5 = 1 / 120.0, k6 = 1 / 720.0;
+  const Extended q = r2 * (0.5L + r * Extended(k3)) +
+                     (r2 * r2) * ((Extended(k4) + r * Extended(k5)) + r2 * Extended(k6));
   const Extended w = r_lo + (q + r * r_lo);  // e^(r + r_lo) = 1 + r + w, to 2^-100
-  const std::size_t j = static_cast<std::size_t>(n) & 1023;
-  const Extended t_hi = kExp2Hi[j];
-  const Extended t_lo = kExp2Lo[j];
+  const Exp2Entry& t = kExp2[static_cast<std::size_t>(n) & 1023];
+  const Extended t_hi = t.hi;
+  const Extended t_lo = t.lo;
   // (t_hi + t_lo)·(1 + r + w), the small terms first.
   return {t_hi, t_hi * r + (t_lo + (t_hi * w + t_lo * r)), n >> 10};
 }
 
-// ln x = hi + lo for a positive normal x with the given bits, lo up to 2^-28 of hi (not yet
-// normalised: hi + lo rounds once).
+// ln x = hi + lo for a positive normal x with the given bits, lo up to 2^-18 of hi (not yet
+// normalised: hi + lo rounds once). Wide (kWide), the sum holds ln x to about 2^-90 of it; else
+// to about 2^-76, enough for the one rounding to extended.
+template <bool kWide>
 [[gnu::always_inline]] inline Extended2 LnReduced(std::uint64_t significand,
                                                  std::uint32_t exponent) {
   // x = 2^k·m, m in [1, 2); the bucket centred on 1 + i/256 holds m, and c ≈ 1/(1 + i/256)
@@ -122,27 +153,34 @@ struct ExpParts {
   const Extended r_lo = (u - r) + v;
   const Extended k = static_cast<Extended>(static_cast<std::int32_t>(exponent) - 16383 +
                                            bucket.halve);
+  // The small terms gather in `small` as they come, which keeps few values alive on the x87
+  // register stack. ln(1 + r + r_lo) = ln(1 + r) + r_lo·(1 - r), to 2^-145.
+  Extended small = (k * Extended(kLn2Lo) + Extended(bucket.t_lo)) + (r_lo - r * r_lo);
   // k·ln 2 + t, exact (both on the grid 2^-49, below 2^14), then + r: |B| >= |r| unless B = 0.
-  const Extended big = k * kLn2Hi + Extended(bucket.t_hi);
+  const Extended big = k * Extended(kLn2Hi) + Extended(bucket.t_hi);
   const Extended s1 = big + r;
-  const Extended e1 = r - (s1 - big);
-  // r² exactly: -r²/2 is the next term, and in the buckets next to 1 it is 2^-10 of ln x.
-  Extended r_a, r_b;
-  Split(r, r_a, r_b);
+  small += r - (s1 - big);
   const Extended r2 = r * r;
-  const Extended r2_lo = ((r_a * r_a - r2) + 2 * r_a * r_b) + r_b * r_b;
-  const Extended half_r2 = -0.5L * r2;
-  const Extended s2 = s1 + half_r2;
-  const Extended e2 = half_r2 - (s2 - s1);
   // ln(1 + r) - r + r²/2 = r³·(1/3 - r/4 + ... - r⁷/10); the first term left out is below 2^-99.
-  const Extended r4 = r2 * r2;
-  constexpr Extended k3 = 1 / 3.0L, k5 = 1 / 5.0L, k6 = 1 / 6.0L, k7 = 1 / 7.0L, k9 = 1 / 9.0L,
-                     k10 = 1 / 10.0L;
+  // Only 1/3 needs more than double precision (r³/3 reaches 2^-27).
+  constexpr Extended k3 = 1 / 3.0L;
+  constexpr double k5 = 1 / 5.0, k6 = 1 / 6.0, k7 = 1 / 7.0, k9 = 1 / 9.0, k10 = 1 / 10.0;
   const Extended tail =
-      ((k3 - r * 0.25L) + r2 * (k5 - r * k6)) + r4 * ((k7 - r * 0.125L) + r2 * (k9 - r * k10));
-  const Extended small = (k * kLn2Lo + Extended(bucket.t_lo)) + (e1 + e2) +
-                         (r_lo - r * r_lo) - 0.5L * r2_lo + (r2 * r) * tail;
-  return {s2, small};
+      ((k3 - r * 0.25L) + r2 * (Extended(k5) - r * Extended(k6))) +
+      (r2 * r2) * ((Extended(k7) - r * 0.125L) + r2 * (Extended(k9) - r * Extended(k10)));
+  if constexpr (kWide) {
+    // -r²/2 exactly: in the buckets next to 1 it is 2^-10 of ln x, and its rounding would
+    // show after a multiplication by a large exponent.
+    Extended r_a, r_b;
+    Split(r, r_a, r_b);
+    small -= 0.5L * (((r_a * r_a - r2) + 2 * r_a * r_b) + r_b * r_b);
+    const Extended half_r2 = -0.5L * r2;
+    const Extended s2 = s1 + half_r2;
+    small += half_r2 - (s2 - s1);
+    return {s2, small + (r2 * r) * tail};
+  } else {
+    return {s1, (-0.5L * r2 + (r2 * r) * tail) + small};
+  }
 }
 
 // True for a positive normal extended real (not zero, denormal, unnormal, ∞ or NaN).
@@ -168,10 +206,21 @@ struct ExpParts {
 [[gnu::always_inline]] inline Extended Log10OfLn(Extended2 l) {
   Extended h1, h2;
   Split(l.hi, h1, h2);
-  constexpr Extended kInvHi = kInvLn10A + kInvLn10B;
-  const Extended p = l.hi * kInvHi;
-  const Extended e = ((h1 * kInvLn10A - p) + h1 * kInvLn10B + h2 * kInvLn10A) + h2 * kInvLn10B;
-  return p + (e + (l.hi * kInvLn10Lo + l.lo * kInvHi));
+  const Extended a = kInvLn10A, b = kInvLn10B;
+  const Extended inv_hi = a + b;  // exact: 64 bits
+  const Extended p = l.hi * inv_hi;
+  const Extended e = ((h1 * a - p) + h1 * b + h2 * a) + h2 * b;
+  return p + (e + (l.hi * Extended(kInvLn10Lo) + l.lo * inv_hi));
+}
+
+// e^(a·b) for a factor b with |b.hi| < 2^16000.
+[[gnu::always_inline]] inline Extended ExpOfProductInRange(Extended a, const Factor& b) {
+  const Extended z = a * b.hi;
+  if (__builtin_expect(InFastExpRange(z) && __builtin_isless(fabsl(a), 0x1p16000L), 1)) {
+    const ExpParts e = ExpReduced<true>(z, ProductError(a, b, z) + a * b.lo);
+    return (e.hi + e.lo) * Pow2(e.m);
+  }
+  return ExpOfProductSpecial(a, {b.hi, b.lo});
 }
 
 }  // namespace detail
@@ -180,7 +229,7 @@ struct ExpParts {
 // extended range); a result below the normal range is rounded onto the denormal grid.
 inline Extended Exp(Extended x) {
   if (__builtin_expect(detail::InFastExpRange(x), 1)) {
-    const detail::ExpParts e = detail::ExpReduced(x, 0);
+    const detail::ExpParts e = detail::ExpReduced<false>(x, 0);
     return (e.hi + e.lo) * detail::Pow2(e.m);
   }
   return detail::ExpSpecial(x);
@@ -191,7 +240,7 @@ inline Extended Exp(Extended x) {
 inline Extended2 LnWide(Extended x) {
   const detail::Bits b = detail::BitsOf(x);
   if (__builtin_expect(detail::PositiveNormal(b), 1)) {
-    const Extended2 l = detail::LnReduced(b.significand, b.sign_exponent);
+    const Extended2 l = detail::LnReduced<true>(b.significand, b.sign_exponent);
     const Extended hi = l.hi + l.lo;
     return {hi, l.lo - (hi - l.hi)};
   }
@@ -203,7 +252,7 @@ inline Extended2 LnWide(Extended x) {
 inline Extended Ln(Extended x) {
   const detail::Bits b = detail::BitsOf(x);
   if (__builtin_expect(detail::PositiveNormal(b), 1)) {
-    const Extended2 l = detail::LnReduced(b.significand, b.sign_exponent);
+    const Extended2 l = detail::LnReduced<false>(b.significand, b.sign_exponent);
     return l.hi + l.lo;
   }
   const Extended2 l = detail::LnSpecial(x);
@@ -214,7 +263,7 @@ inline Extended Ln(Extended x) {
 inline Extended Log10(Extended x) {
   const detail::Bits b = detail::BitsOf(x);
   if (__builtin_expect(detail::PositiveNormal(b), 1)) {
-    return detail::Log10OfLn(detail::LnReduced(b.significand, b.sign_exponent));
+    return detail::Log10OfLn(detail::LnReduced<false>(b.significand, b.sign_exponent));
   }
   return detail::Log10Special(x);
 }
@@ -224,15 +273,10 @@ inline Extended Log10(Extended x) {
 // those of e^(a·b) with the product rounded: the product itself may raise invalid operation
 // (0·∞) or overflow; the result overflows where the exact value does.
 inline Extended ExpOfProduct(Extended a, Extended2 b) {
-  const Extended z = a * b.hi;
   // Both factors well inside the range, so that the halves of the exact product neither
   // overflow nor fall below the normal range.
-  if (__builtin_expect(detail::InFastExpRange(z) && __builtin_isless(fabsl(a), 0x1p16000L) &&
-                           __builtin_isless(fabsl(b.hi), 0x1p16000L),
-                       1)) {
-    const Extended2 p = detail::TwoProduct(a, b.hi);
-    const detail::ExpParts e = detail::ExpReduced(p.hi, p.lo + a * b.lo);
-    return (e.hi + e.lo) * detail::Pow2(e.m);
+  if (__builtin_expect(__builtin_isless(fabsl(b.hi), 0x1p16000L), 1)) {
+    return detail::ExpOfProductInRange(a, detail::FactorOf(b.hi, b.lo));
   }
   return detail::ExpOfProductSpecial(a, b);
 }
