@@ -227,7 +227,7 @@ template <bool kWide>
 
 // e^x. Overflow from x = 11356.523406294143950 on (the first x whose e^x rounds beyond the
 // extended range); a result below the normal range is rounded onto the denormal grid.
-inline Extended Exp(Extended x) {
+[[gnu::always_inline]] inline Extended Exp(Extended x) {
   if (__builtin_expect(detail::InFastExpRange(x), 1)) {
     const detail::ExpParts e = detail::ExpReduced<false>(x, 0);
     return (e.hi + e.lo) * detail::Pow2(e.m);
@@ -237,7 +237,7 @@ inline Extended Exp(Extended x) {
 
 // ln x as an unevaluated sum, to about 2^-90 of its value: the logarithm that a power raises
 // by many exponents. Faults and special values as Ln, with lo = 0.
-inline Extended2 LnWide(Extended x) {
+[[gnu::always_inline]] inline Extended2 LnWide(Extended x) {
   const detail::Bits b = detail::BitsOf(x);
   if (__builtin_expect(detail::PositiveNormal(b), 1)) {
     const Extended2 l = detail::LnReduced<true>(b.significand, b.sign_exponent);
@@ -249,7 +249,7 @@ inline Extended2 LnWide(Extended x) {
 
 // ln x. ln 0 = -∞ with division by zero; a negative x (-∞ included) gives NaN with invalid
 // operation; ln 1 = +0.
-inline Extended Ln(Extended x) {
+[[gnu::always_inline]] inline Extended Ln(Extended x) {
   const detail::Bits b = detail::BitsOf(x);
   if (__builtin_expect(detail::PositiveNormal(b), 1)) {
     const Extended2 l = detail::LnReduced<false>(b.significand, b.sign_exponent);
@@ -260,7 +260,7 @@ inline Extended Ln(Extended x) {
 }
 
 // log₁₀ x, with the faults of Ln; exact at the powers of ten that are exact in extended.
-inline Extended Log10(Extended x) {
+[[gnu::always_inline]] inline Extended Log10(Extended x) {
   const detail::Bits b = detail::BitsOf(x);
   if (__builtin_expect(detail::PositiveNormal(b), 1)) {
     return detail::Log10OfLn(detail::LnReduced<false>(b.significand, b.sign_exponent));
@@ -269,10 +269,10 @@ inline Extended Log10(Extended x) {
 }
 
 // e^(a·(b.hi + b.lo)) of the exact product, for |b.lo| at most half an ulp of b.hi (b =
-// LnWide(base) gives base^a). The faults are
-// those of e^(a·b) with the product rounded: the product itself may raise invalid operation
-// (0·∞) or overflow; the result overflows where the exact value does.
-inline Extended ExpOfProduct(Extended a, Extended2 b) {
+// LnWide(base) gives base^a). The faults are those of e^(a·b) with the product rounded: the
+// product itself may raise invalid operation (0·∞) or overflow; the result overflows where the
+// exact value does.
+[[gnu::always_inline]] inline Extended ExpOfProduct(Extended a, Extended2 b) {
   // Both factors well inside the range, so that the halves of the exact product neither
   // overflow nor fall below the normal range.
   if (__builtin_expect(__builtin_isless(fabsl(b.hi), 0x1p16000L), 1)) {
@@ -282,14 +282,18 @@ inline Extended ExpOfProduct(Extended a, Extended2 b) {
 }
 
 // e^(a·b) of the exact product a·b: the exponential model's e^(b·x) without the rounding of b·x.
-inline Extended ExpOfProduct(Extended a, Extended b) { return ExpOfProduct(a, Extended2{b, 0}); }
+[[gnu::always_inline]] inline Extended ExpOfProduct(Extended a, Extended b) {
+  return ExpOfProduct(a, Extended2{b, 0});
+}
 
 // The power function of the fits, defined as e^(y·ln base) and computed as the exact value of
 // that expression: base^y for a positive base, rounded once. Every other base takes the course
 // of the definition: a negative base (-∞ included) raises invalid operation in the logarithm,
 // a zero base division by zero, and the product y·ln base decides the rest (0·∞ is invalid,
 // y·(-∞) with y < 0 gives +∞ without overflow).
-inline Extended Pow(Extended base, Extended y) { return ExpOfProduct(y, LnWide(base)); }
+[[gnu::always_inline]] inline Extended Pow(Extended base, Extended y) {
+  return ExpOfProduct(y, LnWide(base));
+}
 
 // Block forms: out[i] = f(in[i]); `out` may be `in`, and must be at least as long.
 void Exp(std::span<const Extended> x, std::span<Extended> out);
