@@ -85,24 +85,27 @@ void Register() {
   const auto shifted = [](Extended x, Extended carry) { return x + carry * 1e-30L; };
   const auto scaled = [](Extended x, Extended carry) { return x * (1 + carry * 1e-30L); };
   benchmark::RegisterBenchmark("Latency/exp/ours", [&](benchmark::State& s) {
-    Latency(s, a.exponent, [](Extended x) { return ext::Exp(x); }, shifted);
+    Latency(
+        s, a.exponent, [](Extended x) { return ext::Exp(x); }, shifted);
   });
   benchmark::RegisterBenchmark("Latency/exp/expl", [&](benchmark::State& s) {
     Latency(s, a.exponent, library_exp, shifted);
   });
   benchmark::RegisterBenchmark("Latency/ln/ours", [&](benchmark::State& s) {
-    Latency(s, a.positive, [](Extended x) { return ext::Ln(x); }, scaled);
+    Latency(
+        s, a.positive, [](Extended x) { return ext::Ln(x); }, scaled);
   });
-  benchmark::RegisterBenchmark("Latency/ln/logl", [&](benchmark::State& s) {
-    Latency(s, a.positive, library_ln, scaled);
-  });
+  benchmark::RegisterBenchmark(
+      "Latency/ln/logl", [&](benchmark::State& s) { Latency(s, a.positive, library_ln, scaled); });
   benchmark::RegisterBenchmark("Latency/pow/ours", [&](benchmark::State& s) {
-    Latency(s, a.base, [&](Extended x) { return ext::Pow(x, 2.5L); }, scaled);
+    Latency(
+        s, a.base, [&](Extended x) { return ext::Pow(x, 2.5L); }, scaled);
   });
   benchmark::RegisterBenchmark("Latency/pow/expl(y*logl)", [&](benchmark::State& s) {
     const auto e = library_exp;
     const auto l = library_ln;
-    Latency(s, a.base, [&](Extended x) { return e(2.5L * l(x)); }, scaled);
+    Latency(
+        s, a.base, [&](Extended x) { return e(2.5L * l(x)); }, scaled);
   });
 
   const auto calls = [&](const char* name, auto f) {

@@ -6,16 +6,27 @@ namespace detail {
 namespace {
 
 // Results that raise their fault at run time: the operands are hidden from the compiler, so the
-// operation is neither folded nor moved.
+// operation is neither folded nor moved. +∞ with overflow, +0 with underflow, -∞ with division
+// by zero, +NaN with invalid operation.
 Extended Hidden(Extended x) {
   asm volatile("" : "+t"(x));
   return x;
 }
-Extended Overflowed() { return Hidden(0x1p16383L) * Hidden(0x1p16383L); }   // +∞, overflow
-Extended Underflowed() { return Hidden(0x1p-16382L) * Hidden(0x1p-16382L); }  // +0, underflow
-Extended DividedByZero() { return Hidden(-1) / Hidden(0); }                   // -∞
-Extended InvalidNaN() { return fabsl(Hidden(0) / Hidden(0)); }               // +NaN, invalid
-void RaiseUnderflow() { Hidden(Underflowed()); }
+Extended Overflowed() {
+  return Hidden(0x1p16383L) * Hidden(0x1p16383L);
+}
+Extended Underflowed() {
+  return Hidden(0x1p-16382L) * Hidden(0x1p-16382L);
+}
+Extended DividedByZero() {
+  return Hidden(-1) / Hidden(0);
+}
+Extended InvalidNaN() {
+  return fabsl(Hidden(0) / Hidden(0));
+}
+void RaiseUnderflow() {
+  Hidden(Underflowed());
+}
 
 constexpr std::uint64_t kIntegerBit = std::uint64_t{1} << 63;
 
@@ -53,7 +64,7 @@ Extended ExpWide(Extended zh, Extended zl) {
   const Extended s_error = e.hi - (s - shift);
   const Extended on_grid = (s + (s_error + e.lo)) - shift;
   RaiseUnderflow();  // e^z is never exact (z != 0): a denormal result is an inexact tiny one
-  return (on_grid * Pow2(e.m + 64)) * 0x1p-64L;
+  return (on_grid * Pow2(e.m + 128)) * 0x1p-128L;
 }
 
 Extended ExpSpecial(Extended x) {
@@ -75,7 +86,8 @@ Extended2 LnSpecial(Extended x) {
   if (negative) return {InvalidNaN(), 0};
   // A positive denormal (or pseudo-denormal): scaled by 2^64 into the normal range, exactly.
   const Bits s = BitsOf(x * 0x1p64L);
-  const Extended2 l = LnReduced<true>(s.significand, static_cast<std::uint32_t>(s.sign_exponent) - 64);
+  const Extended2 l =
+      LnReduced<true>(s.significand, static_cast<std::uint32_t>(s.sign_exponent) - 64);
   const Extended hi = l.hi + l.lo;
   return {hi, l.lo - (hi - l.hi)};
 }
@@ -99,8 +111,7 @@ Extended ExpOfProductSpecial(Extended a, Extended2 b) {
   const Extended a_scaled = frexpl(a, &shift);
   const Extended2 b_scaled{ldexpl(b.hi, shift), ldexpl(b.lo, shift)};
   const Extended p = a_scaled * b_scaled.hi;  // = z
-  const Extended zl =
-      ProductError(a_scaled, FactorOf(b_scaled.hi, 0), p) + a_scaled * b_scaled.lo;
+  const Extended zl = ProductError(a_scaled, FactorOf(b_scaled.hi, 0), p) + a_scaled * b_scaled.lo;
   if (size < 8192) {
     const ExpParts e = ExpReduced<true>(p, zl);
     return (e.hi + e.lo) * Pow2(e.m);

@@ -4,15 +4,18 @@
 // throughput, and the power function of the fits computed without rounding its intermediate
 // product.
 //
-// Accuracy: each result is the exact value rounded once to the 64-bit significand, except for
-// an error of about 2^-76 of the result before that rounding (below 1 unit in the last place in
-// every case, correctly rounded in all but a few of 10^4 arguments). The internal sums carry
-// about 128 bits; the proof is tests/accuracy against an arbitrary-precision reference.
+// Accuracy: each result is the exact value rounded once to the 64-bit significand, but for an
+// error of at most about 2^-75 of the result before that rounding: below 0.51 units in the last
+// place, and correctly rounded for all but about 1 in 10^4 arguments (values within that error
+// of a midway point between two extended reals). Results that are extended reals (e^0, ln 1,
+// log₁₀ 10^k, exact powers) come out exactly. The proof is tests/accuracy, against MPFR.
 //
 // Faults: invalid operation, division by zero and overflow are raised exactly where the C
 // library's expl, logl and log10l raise them, and nowhere else; no internal step leaves a flag
-// of its own. Underflow is raised by results below the normal range (not by an argument below
-// it), inexact by most results. The rounding mode must be the default, to nearest.
+// of its own (the one difference: for the encodings the x87 rejects, pseudo-NaN and
+// pseudo-infinity, expl adds overflow to invalid operation, Exp raises invalid alone). Underflow
+// is raised by results below the normal range, not by denormal arguments; inexact by most
+// results, exact ones included. The rounding mode must be the default, to nearest.
 //
 // Every function has a form for one value (inline, branch-free but for the special ranges) and
 // a block form over arrays, whose independent evaluations the processor overlaps.
@@ -135,12 +138,12 @@ template <bool kWithLow>
   return {t_hi, t_hi * r + (t_lo + (t_hi * w + t_lo * r)), n >> 10};
 }
 
-// ln x = hi + lo for a positive normal x with the given bits, lo up to 2^-18 of hi (not yet
+// ln x = hi + lo for a positive normal x with the given bits, lo up to 2^-9 of hi (not yet
 // normalised: hi + lo rounds once). Wide (kWide), the sum holds ln x to about 2^-90 of it; else
 // to about 2^-76, enough for the one rounding to extended.
 template <bool kWide>
 [[gnu::always_inline]] inline Extended2 LnReduced(std::uint64_t significand,
-                                                 std::uint32_t exponent) {
+                                                  std::uint32_t exponent) {
   // x = 2^k·m, m in [1, 2); the bucket centred on 1 + i/256 holds m, and c ≈ 1/(1 + i/256)
   // (halved from about √2 on) makes r = m·c - 1 small. m = m1 + m2 with m1 the top 53 bits: the
   // products with c are exact, and so is their sum r + r_lo.
@@ -151,8 +154,8 @@ template <bool kWide>
   const Extended v = m2 * Extended(bucket.c_lo);
   const Extended r = u + v;
   const Extended r_lo = (u - r) + v;
-  const Extended k = static_cast<Extended>(static_cast<std::int32_t>(exponent) - 16383 +
-                                           bucket.halve);
+  const Extended k =
+      static_cast<Extended>(static_cast<std::int32_t>(exponent) - 16383 + bucket.halve);
   // The small terms gather in `small` as they come, which keeps few values alive on the x87
   // register stack. ln(1 + r + r_lo) = ln(1 + r) + r_lo·(1 - r), to 2^-145.
   Extended small = (k * Extended(kLn2Lo) + Extended(bucket.t_lo)) + (r_lo - r * r_lo);
@@ -189,7 +192,7 @@ template <bool kWide>
          static_cast<std::int64_t>(b.significand) < 0;
 }
 
-// Quiet comparisons (no invalid operation for a NaN): the range tests of the fast paths.
+// Quiet comparisons (no invalid operation for a quiet NaN): the range tests of the fast paths.
 [[gnu::always_inline]] inline bool InFastExpRange(Extended z) {
   const Extended a = fabsl(z);
   return __builtin_isless(a, 8192.0L) && __builtin_isgreaterequal(a, 0x1p-70L);
@@ -248,15 +251,15 @@ template <bool kWide>
 }
 
 // ln x. ln 0 = -∞ with division by zero; a negative x (-∞ included) gives NaN with invalid
-// operation; ln 1 = +0.
+// operation; ln 1 = +0. Always LnWide(x).hi, so that code which keeps the wide logarithm of a
+// value and code which takes Ln of it see the same number.
 [[gnu::always_inline]] inline Extended Ln(Extended x) {
   const detail::Bits b = detail::BitsOf(x);
   if (__builtin_expect(detail::PositiveNormal(b), 1)) {
-    const Extended2 l = detail::LnReduced<false>(b.significand, b.sign_exponent);
+    const Extended2 l = detail::LnReduced<true>(b.significand, b.sign_exponent);
     return l.hi + l.lo;
   }
-  const Extended2 l = detail::LnSpecial(x);
-  return l.hi + l.lo;
+  return detail::LnSpecial(x).hi;
 }
 
 // log₁₀ x, with the faults of Ln; exact at the powers of ten that are exact in extended.

@@ -15,9 +15,9 @@ using namespace tarvolen::accuracy;
 namespace {
 
 void PrintRow(Function f, const char* domain, const Tally& t) {
-  std::printf("| %s | %s | %ld | %.4f | %.4f %% | %ld | %ld | %s |\n", NameOf(f), domain,
-              t.count, t.max_ulps, 100 * t.CorrectlyRoundedShare(), t.exact_missed,
-              t.fault_mismatches, Describe(f, t.worst).c_str());
+  std::printf("| %s | %s | %ld | %.4f | %.4f %% | %ld | %ld | %s |\n", NameOf(f), domain, t.count,
+              t.max_ulps, 100 * t.CorrectlyRoundedShare(), t.exact_missed, t.fault_mismatches,
+              Describe(f, t.worst).c_str());
   std::fflush(stdout);
 }
 
@@ -27,12 +27,14 @@ int main(int argc, char** argv) {
   const long per_function = argc > 1 ? std::atol(argv[1]) : 10000000;
   const unsigned long seed = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 1;
   const auto start = std::chrono::steady_clock::now();
-  std::printf("%ld random arguments per function (seed %lu) and the hard cases, against MPFR at "
-              "256 bits\n\n",
-              per_function, seed);
-  std::printf("| function | arguments | count | max error (ulp) | correctly rounded | exact "
-              "values missed | fault mismatches | worst argument |\n"
-              "| --- | --- | ---: | ---: | ---: | ---: | ---: | --- |\n");
+  std::printf(
+      "%ld random arguments per function (seed %lu) and the hard cases, against MPFR at "
+      "256 bits\n\n",
+      per_function, seed);
+  std::printf(
+      "| function | arguments | count | max error (ulp) | correctly rounded | exact "
+      "values missed | fault mismatches | worst argument |\n"
+      "| --- | --- | ---: | ---: | ---: | ---: | ---: | --- |\n");
   Reference reference;
   std::mt19937_64 random(seed);
   bool sound = true;

@@ -48,7 +48,9 @@ Extended (*volatile library_exp)(Extended) = expl;
 Extended (*volatile library_ln)(Extended) = logl;
 Extended (*volatile library_log10)(Extended) = log10l;
 
-[[gnu::noinline]] Extended Product(Extended a, Extended b) { return a * b; }
+[[gnu::noinline]] Extended Product(Extended a, Extended b) {
+  return a * b;
+}
 
 // The library's faults for `a`; for the two-argument functions `product` is the rounded
 // product of the definition and `product_faults` its own faults.
@@ -94,7 +96,9 @@ bool Rejected(Extended x) {
   return e != 0 && !(b.significand >> 63);
 }
 
-bool PositiveFinite(Extended x) { return x > 0 && std::isfinite(x); }
+bool PositiveFinite(Extended x) {
+  return x > 0 && std::isfinite(x);
+}
 
 }  // namespace
 
@@ -180,9 +184,8 @@ struct Reference::Numbers {
     if (mpfr_nan_p(exact)) return std::isnan(ours) ? 0 : INFINITY;
     if (std::isnan(ours)) return INFINITY;
     if (mpfr_inf_p(exact) || mpfr_zero_p(exact) || std::isinf(ours)) {
-      return ours == rounded_value && std::signbit(ours) == std::signbit(rounded_value)
-                 ? 0
-                 : INFINITY;
+      return ours == rounded_value && std::signbit(ours) == std::signbit(rounded_value) ? 0
+                                                                                        : INFINITY;
     }
     const mpfr_exp_t e = mpfr_get_exp(exact);
     const long ulp_exponent = (e >= -16381 ? e : -16381) - 64;
@@ -195,7 +198,9 @@ struct Reference::Numbers {
 };
 
 Reference::Reference() : n_(new Numbers) {}
-Reference::~Reference() { delete n_; }
+Reference::~Reference() {
+  delete n_;
+}
 
 Finding Reference::Check(Function f, Args a) {
   const Outcome ours = Ours(f, a);
@@ -319,7 +324,9 @@ Extended NearOne(std::mt19937_64& random) {
 }
 
 // An exponent z in [-11400, 11357]: from results that round to zero to results that overflow.
-Extended AnyExponent(std::mt19937_64& random) { return -11400 + 22757 * Uniform01(random); }
+Extended AnyExponent(std::mt19937_64& random) {
+  return -11400 + 22757 * Uniform01(random);
+}
 
 Args ExpLogUniform(std::mt19937_64& random) {
   for (;;) {
@@ -327,9 +334,15 @@ Args ExpLogUniform(std::mt19937_64& random) {
     if (fabsl(x) <= 11400) return {x, 0};
   }
 }
-Args ExpLinear(std::mt19937_64& random) { return {AnyExponent(random), 0}; }
-Args LogWhole(std::mt19937_64& random) { return {AnyPositive(random), 0}; }
-Args LogNearOne(std::mt19937_64& random) { return {NearOne(random), 0}; }
+Args ExpLinear(std::mt19937_64& random) {
+  return {AnyExponent(random), 0};
+}
+Args LogWhole(std::mt19937_64& random) {
+  return {AnyPositive(random), 0};
+}
+Args LogNearOne(std::mt19937_64& random) {
+  return {NearOne(random), 0};
+}
 
 Args ProductAny(std::mt19937_64& random) {
   const Extended a = LogUniform(random, -40, 40, true);
@@ -423,8 +436,8 @@ std::vector<Extended> ExpArguments() {
     AddAround(x, edge);
     AddAround(x, -edge);
   }
-  for (const Extended v : {kMax, kMinNormal, kMinDenormal, 0x1p-64L, 0x1p-65L, 0x1.8p-64L,
-                           0.5L, 1.0L, 0.693147180559945309417232121458176568L, 1024.0L}) {
+  for (const Extended v : {kMax, kMinNormal, kMinDenormal, 0x1p-64L, 0x1p-65L, 0x1.8p-64L, 0.5L,
+                           1.0L, 0.693147180559945309417232121458176568L, 1024.0L}) {
     AddAround(x, v, 1);
     AddAround(x, -v, 1);
   }
@@ -435,8 +448,8 @@ std::vector<Extended> ExpArguments() {
 std::vector<Extended> LogArguments(bool decimal) {
   std::vector<Extended> x = Oddities();
   for (const Extended v : {1.0L, 2.0L, 0.5L, 1.41421356237309504880168872420969808L,
-                           2.71828182845904523536028747135266250L, kMax, kMinNormal,
-                           kMinDenormal, 0x7FFFFFFFFFFFFFFFp-16445L}) {
+                           2.71828182845904523536028747135266250L, kMax, kMinNormal, kMinDenormal,
+                           0x7FFFFFFFFFFFFFFFp-16445L}) {
     AddAround(x, v, 5);
     x.push_back(-v);
   }
