@@ -80,92 +80,66 @@ Extended (*volatile library_pow)(Extended, Extended) = powl;
 void Register() {
   const Arguments& a = Args();
   using V = std::vector<Extended>;
-  // Latency: the argument moved by a tiny share of the last result stays in the range (and
-  // positive for the logarithm).
-  const auto shifted = [](Extended x, Extended carry) { return x + carry * 1e-30L; };
-  const auto scaled = [](Extended x, Extended carry) { return x * (1 + carry * 1e-30L); };
-  benchmark::RegisterBenchmark("Latency/exp/ours", [&](benchmark::State& s) {
-    Latency(
-        s, a.exponent, [](Extended x) { return ext::Exp(x); }, shifted);
-  });
-  benchmark::RegisterBenchmark("Latency/exp/expl", [&](benchmark::State& s) {
-    Latency(s, a.exponent, library_exp, shifted);
-  });
-  benchmark::RegisterBenchmark("Latency/ln/ours", [&](benchmark::State& s) {
-    Latency(
-        s, a.positive, [](Extended x) { return ext::Ln(x); }, scaled);
-  });
-  benchmark::RegisterBenchmark(
-      "Latency/ln/logl", [&](benchmark::State& s) { Latency(s, a.positive, library_ln, scaled); });
-  benchmark::RegisterBenchmark("Latency/pow/ours", [&](benchmark::State& s) {
-    Latency(
-        s, a.base, [&](Extended x) { return ext::Pow(x, 2.5L); }, scaled);
-  });
-  benchmark::RegisterBenchmark("Latency/pow/expl(y*logl)", [&](benchmark::State& s) {
-    const auto e = library_exp;
-    const auto l = library_ln;
-    Latency(
-        s, a.base, [&](Extended x) { return e(2.5L * l(x)); }, scaled);
-  });
-
+  const auto latency = [&](const char* name, const V& in, auto f, auto next) {
+    benchmark::RegisterBenchmark(name,
+                                 [&in, f, next](benchmark::State& s) { Latency(s, in, f, next); });
+  };
+  // out[i] = f(i) for every i, as the one-value calls of a loop.
   const auto calls = [&](const char* name, auto f) {
+    benchmark::RegisterBenchmark(name, [f](benchmark::State& s) {
+      Calls(s, [&f](V& out) {
+        for (std::size_t i = 0; i < kValues; ++i) out[i] = f(i);
+      });
+    });
+  };
+  const auto block = [&](const char* name, auto f) {
     benchmark::RegisterBenchmark(name, [f](benchmark::State& s) { Calls(s, f); });
   };
-  calls("Calls/exp/ours", [&](V& out) {
-    for (std::size_t i = 0; i < kValues; ++i) out[i] = ext::Exp(a.exponent[i]);
-  });
-  calls("Calls/exp/expl", [&](V& out) {
-    const auto f = library_exp;
-    for (std::size_t i = 0; i < kValues; ++i) out[i] = f(a.exponent[i]);
-  });
-  calls("Block/exp/ours", [&](V& out) { ext::Exp(a.exponent, out); });
 
-  calls("Calls/ln/ours", [&](V& out) {
-    for (std::size_t i = 0; i < kValues; ++i) out[i] = ext::Ln(a.positive[i]);
-  });
-  calls("Calls/ln/logl", [&](V& out) {
-    const auto f = library_ln;
-    for (std::size_t i = 0; i < kValues; ++i) out[i] = f(a.positive[i]);
-  });
-  calls("Block/ln/ours", [&](V& out) { ext::Ln(a.positive, out); });
+  // The argument moved by a tiny share of the last result stays in the range (and positive
+  // for the logarithm).
+  const auto shifted = [](Extended x, Extended carry) { return x + carry * 1e-30L; };
+  const auto scaled = [](Extended x, Extended carry) { return x * (1 + carry * 1e-30L); };
+  latency(
+      "Latency/exp/ours", a.exponent, [](Extended x) { return ext::Exp(x); }, shifted);
+  latency("Latency/exp/expl", a.exponent, library_exp, shifted);
+  latency(
+      "Latency/ln/ours", a.positive, [](Extended x) { return ext::Ln(x); }, scaled);
+  latency("Latency/ln/logl", a.positive, library_ln, scaled);
+  latency(
+      "Latency/pow/ours", a.base, [](Extended x) { return ext::Pow(x, 2.5L); }, scaled);
+  latency(
+      "Latency/pow/expl(y*logl)", a.base,
+      [e = library_exp, l = library_ln](Extended x) { return e(2.5L * l(x)); }, scaled);
 
-  calls("Calls/log10/ours", [&](V& out) {
-    for (std::size_t i = 0; i < kValues; ++i) out[i] = ext::Log10(a.positive[i]);
-  });
-  calls("Calls/log10/log10l", [&](V& out) {
-    const auto f = library_log10;
-    for (std::size_t i = 0; i < kValues; ++i) out[i] = f(a.positive[i]);
-  });
-  calls("Block/log10/ours", [&](V& out) { ext::Log10(a.positive, out); });
+  calls("Calls/exp/ours", [&](std::size_t i) { return ext::Exp(a.exponent[i]); });
+  calls("Calls/exp/expl", [&, f = library_exp](std::size_t i) { return f(a.exponent[i]); });
+  block("Block/exp/ours", [&](V& out) { ext::Exp(a.exponent, out); });
+
+  calls("Calls/ln/ours", [&](std::size_t i) { return ext::Ln(a.positive[i]); });
+  calls("Calls/ln/logl", [&, f = library_ln](std::size_t i) { return f(a.positive[i]); });
+  block("Block/ln/ours", [&](V& out) { ext::Ln(a.positive, out); });
+
+  calls("Calls/log10/ours", [&](std::size_t i) { return ext::Log10(a.positive[i]); });
+  calls("Calls/log10/log10l", [&, f = library_log10](std::size_t i) { return f(a.positive[i]); });
+  block("Block/log10/ours", [&](V& out) { ext::Log10(a.positive, out); });
 
   // The exponential model's kernel e^(b·x): ours from the exact product, the library's from
   // the rounded one.
-  calls("Calls/exp(b*x)/ours", [&](V& out) {
-    for (std::size_t i = 0; i < kValues; ++i) out[i] = ext::ExpOfProduct(kRate, a.x[i]);
-  });
-  calls("Calls/exp(b*x)/expl", [&](V& out) {
-    const auto f = library_exp;
-    for (std::size_t i = 0; i < kValues; ++i) out[i] = f(kRate * a.x[i]);
-  });
-  calls("Block/exp(b*x)/ours", [&](V& out) { ext::ExpOfProduct({kRate, 0}, a.x, out); });
+  calls("Calls/exp(b*x)/ours", [&](std::size_t i) { return ext::ExpOfProduct(kRate, a.x[i]); });
+  calls("Calls/exp(b*x)/expl", [&, f = library_exp](std::size_t i) { return f(kRate * a.x[i]); });
+  block("Block/exp(b*x)/ours", [&](V& out) { ext::ExpOfProduct({kRate, 0}, a.x, out); });
 
   // base^y: ours, the fits' e^(y·ln base) through the library, and powl.
-  calls("Calls/pow/ours", [&](V& out) {
-    for (std::size_t i = 0; i < kValues; ++i) out[i] = ext::Pow(a.base[i], a.power[i]);
+  calls("Calls/pow/ours", [&](std::size_t i) { return ext::Pow(a.base[i], a.power[i]); });
+  calls("Calls/pow/expl(y*logl)", [&, e = library_exp, l = library_ln](std::size_t i) {
+    return e(a.power[i] * l(a.base[i]));
   });
-  calls("Calls/pow/expl(y*logl)", [&](V& out) {
-    const auto e = library_exp;
-    const auto l = library_ln;
-    for (std::size_t i = 0; i < kValues; ++i) out[i] = e(a.power[i] * l(a.base[i]));
-  });
-  calls("Calls/pow/powl", [&](V& out) {
-    const auto f = library_pow;
-    for (std::size_t i = 0; i < kValues; ++i) out[i] = f(a.base[i], a.power[i]);
-  });
-  calls("Block/pow/ours", [&](V& out) { ext::Pow(a.base, a.power, out); });
+  calls("Calls/pow/powl", [&, f = library_pow](std::size_t i) { return f(a.base[i], a.power[i]); });
+  block("Block/pow/ours", [&](V& out) { ext::Pow(a.base, a.power, out); });
 
   // The compound model's kernel bˣ for one b and many x, its logarithm taken once.
-  calls("Block/b^x/ours", [&](V& out) { ext::ExpOfProduct(ext::LnWide(2.7066887L), a.x, out); });
+  block("Block/b^x/ours", [&](V& out) { ext::ExpOfProduct(ext::LnWide(2.7066887L), a.x, out); });
 }
 
 const bool registered = (Register(), true);
