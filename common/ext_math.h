@@ -4,18 +4,21 @@
 // throughput, and the power function of the fits computed without rounding its intermediate
 // product.
 //
-// Accuracy: each result is the exact value rounded once to the 64-bit significand, but for an
-// error of at most about 2^-75 of the result before that rounding: below 0.51 units in the last
-// place, and correctly rounded for all but about 1 in 10^4 arguments (values within that error
-// of a midway point between two extended reals). Results that are extended reals (e^0, ln 1,
-// log₁₀ 10^k, exact powers) come out exactly. The proof is tests/accuracy, against MPFR.
+// Accuracy: each result is the exact value rounded once to the 64-bit significand, but for a
+// small error before that rounding: Exp, Ln and Log10 stay below 0.503 units in the last place,
+// ExpOfProduct and Pow below 0.52 (the logarithm's error, about 2^-90 of ln x, grows with the
+// exponent it is multiplied by). All but about 1 in 10^4 results are correctly rounded (the rest
+// lie that close to a midway point between two extended reals), and results that are extended
+// reals (e^0, ln 1, log₁₀ 10^k, exact powers) come out exactly. The proof is tests/accuracy,
+// against MPFR.
 //
 // Faults: invalid operation, division by zero and overflow are raised exactly where the C
 // library's expl, logl and log10l raise them, and nowhere else; no internal step leaves a flag
 // of its own (the one difference: for the encodings the x87 rejects, pseudo-NaN and
 // pseudo-infinity, expl adds overflow to invalid operation, Exp raises invalid alone). Underflow
-// is raised by results below the normal range, not by denormal arguments; inexact by most
-// results, exact ones included. The rounding mode must be the default, to nearest.
+// is raised by results below the normal range, not by denormal arguments; inexact by almost
+// every result, and by some exact ones (log₁₀ 10, as by the C library's). The rounding mode must
+// be the default, to nearest.
 //
 // Every function has a form for one value (inline, branch-free but for the special ranges) and
 // a block form over arrays, whose independent evaluations the processor overlaps.

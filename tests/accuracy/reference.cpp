@@ -370,13 +370,13 @@ Args PowerModerate(std::mt19937_64& random) {
 
 const std::vector<Domain>& Domains() {
   static const std::vector<Domain> domains = {
-      {Function::kExp, "|x| in [2^-80, 11400], uniform exponent", ExpLogUniform},
+      {Function::kExp, "x in ±[2^-80, 11400], uniform exponent", ExpLogUniform},
       {Function::kExp, "x in [-11400, 11357], uniform", ExpLinear},
       {Function::kLn, "x > 0, denormals to max, uniform exponent", LogWhole},
       {Function::kLn, "x = 1 ± 2^-k(1 + f), k in [1, 64]", LogNearOne},
       {Function::kLog10, "x > 0, denormals to max, uniform exponent", LogWhole},
       {Function::kLog10, "x = 1 ± 2^-k(1 + f), k in [1, 64]", LogNearOne},
-      {Function::kExpOfProduct, "|a| in [2^-40, 2^40], a·b in [-11400, 11357]", ProductAny},
+      {Function::kExpOfProduct, "a in ±[2^-40, 2^40], a·b in [-11400, 11357]", ProductAny},
       {Function::kPow, "x > 0 whole range, y·ln x in [-11400, 11357]", PowerWhole},
       {Function::kPow, "x = 1 ± 2^-k(1 + f), y·ln x in [-11400, 11357]", PowerNearOne},
       {Function::kPow, "x in [2^-8, 2^8], y in [-64, 64]", PowerModerate},
