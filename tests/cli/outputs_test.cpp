@@ -42,7 +42,9 @@ class CliOutputs : public CliTest {
   }
   // Makes a character device in the test's folder: 3 discards, 7 is always full.
   bool MakeDevice(const std::string& name, unsigned minor) const {
-    return ::mknod((folder_ / name).c_str(), S_IFCHR | 0666, makedev(1, minor)) == 0;
+    const std::string path = (folder_ / name).string();
+    return ::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, minor)) == 0 &&
+           ::chmod(path.c_str(), 0666) == 0;
   }
 };
 
@@ -66,10 +68,19 @@ TEST_F(CliOutputs, StandardOutputAndDescriptorsAreWrittenWhereTheyStand) {
             0);
   EXPECT_EQ(At("from-fifo"), curve);
 
-  // A device stays a device.
+  // A device stays a device; an ordinary user writes it without being allowed to create files
+  // beside it.
   if (MakeDevice("discard", 3)) {
     EXPECT_EQ(Shell("$FIT --model 1 --curve discard five.txt > /dev/null"), 0);
     EXPECT_TRUE(IsCharacterDevice("discard"));
+    if (::geteuid() == 0 &&
+        Shell("setpriv --reuid=65534 --regid=65534 --clear-groups true 2>/dev/null") == 0) {
+      ASSERT_EQ(::chmod(folder_.c_str(), 0755), 0);
+      EXPECT_EQ(Shell("setpriv --reuid=65534 --regid=65534 --clear-groups "
+                      "$FIT --model 1 --curve discard five.txt > /dev/null"),
+                0);
+      EXPECT_TRUE(IsCharacterDevice("discard"));
+    }
   }
 }
 
