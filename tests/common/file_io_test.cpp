@@ -12,34 +12,14 @@
 #include <string>
 
 #include "common/errors.h"
+#include "common/file_test_folder.h"
 
 namespace tarvolen {
 namespace {
 
 namespace fs = std::filesystem;
 
-class FileIoTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("tarvolen-file-io-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
-  static std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  int FileCount() const {
-    return static_cast<int>(std::distance(fs::directory_iterator(folder_), {}));
-  }
-
-  fs::path folder_;
-};
+class FileIoTest : public testing::FileTestFolder {};
 
 TEST_F(FileIoTest, ReadsEveryByte) {
   const std::string bytes("a\0b\r\n\xff", 6);

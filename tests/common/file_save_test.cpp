@@ -23,6 +23,7 @@
 
 #include "common/errors.h"
 #include "common/file_io.h"
+#include "common/file_test_folder.h"
 #include "common/pending_files.h"
 
 namespace tarvolen {
@@ -33,29 +34,8 @@ namespace fs = std::filesystem;
 constexpr uid_t kNobody = 65534;
 constexpr Temporary kBothTemporaries[] = {Temporary::kUnnamedWherePossible, Temporary::kNamed};
 
-class FileSaveTest : public ::testing::Test {
+class FileSaveTest : public testing::FileTestFolder {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("tarvolen-file-save-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
-  std::string Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(Path(name), std::ios::binary) << bytes;
-    return Path(name);
-  }
-  static std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  int FileCount() const {
-    return static_cast<int>(std::distance(fs::directory_iterator(folder_), {}));
-  }
   // The message of the EFCreateError that writing `path` throws, or "" when none is thrown.
   static std::string CreateError(const std::string& path) {
     try {
@@ -70,8 +50,6 @@ class FileSaveTest : public ::testing::Test {
     EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
     return info;
   }
-
-  fs::path folder_;
 };
 
 TEST_F(FileSaveTest, DevicesPipesAndSocketsAreWrittenWhereTheyStand) {
