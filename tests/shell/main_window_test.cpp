@@ -11,11 +11,16 @@
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/MyImgBtn.h"
@@ -38,6 +43,7 @@ struct Answers {
   QStringList save_filters;
   std::vector<std::pair<QString, QString>> errors;  // caption, text
   std::vector<QUrl> opened;
+  bool out_of_memory = false;  // the next dialog fails as an allocation would
 };
 
 class FakeDialogs : public TDialogs {
@@ -45,6 +51,7 @@ class FakeDialogs : public TDialogs {
   explicit FakeDialogs(Answers& answers) : answers_(answers) {}
   std::optional<QString> OpenFileName(QWidget*, const QString& folder, const QString& filter,
                                       const QString&) override {
+    if (std::exchange(answers_.out_of_memory, false)) throw std::bad_alloc();
     answers_.open_folder = folder;
     answers_.open_filters = NameFilters(filter);
     return answers_.open_name;
@@ -207,6 +214,21 @@ TEST_F(MainWindowTest, MessagesNameTheCellAsTheGridShowsIt) {
   EXPECT_EQ(answers_.errors[1].second, QString::fromUtf8("'3\xc3\xa9' is not a valid floating point value."));
   EXPECT_EQ(ui().StringGrid1->model()->data(ui().StringGrid1->model()->index(1, 1)).toString(),
             QString::fromUtf8("3\xc3\xa9"));
+  Load("1 2\n2 \"\x1b]0;owned\x07\"\n");  // terminal codes are shown, not passed on
+  ASSERT_EQ(answers_.errors.size(), 3u);
+  EXPECT_EQ(answers_.errors[2].second,
+            "'\\x1b]0;owned\\x07' is not a valid floating point value.");
+}
+
+TEST_F(MainWindowTest, RunningOutOfMemoryShowsAnErrorAndTheWindowCarriesOn) {
+  answers_.out_of_memory = true;
+  QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
+  ASSERT_EQ(answers_.errors.size(), 1u);
+  EXPECT_EQ(answers_.errors[0].second, "Out of memory.");
+  Load("1 2\n2 4\n3 5\n");
+  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+  EXPECT_EQ(answers_.errors.size(), 1u);
+  EXPECT_TRUE(Memo().startsWith("a= "));
 }
 
 TEST_F(MainWindowTest, AHugeCellIsShownShortened) {
@@ -302,6 +324,18 @@ TEST_F(MainWindowTest, SaveResultWritesTheBoxWithCrLfLineEnds) {
   answers_.save_name.reset();
   QTest::mouseClick(ui().SpeedButton4, Qt::LeftButton);
   EXPECT_TRUE(answers_.errors.empty());
+}
+
+TEST_F(MainWindowTest, SavingToADeviceWritesIntoIt) {
+  const std::string device = (folder_ / "discard.bmp").string();
+  if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) GTEST_SKIP() << "no mknod";
+  answers_.save_name = QString::fromStdString(device);
+  QTest::mouseClick(ui().SpeedButton4, Qt::LeftButton);
+  QTest::mouseClick(ui().SpeedButton5, Qt::LeftButton);
+  EXPECT_TRUE(answers_.errors.empty());
+  struct stat info {};
+  ASSERT_EQ(::lstat(device.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
 }
 
 TEST_F(MainWindowTest, SaveResultIntoAMissingFolderSaysSo) {
