@@ -11,6 +11,7 @@
 #include <QStyleOptionButton>
 #include <cstdio>
 
+#include "common/installation.h"
 #include "pictures.h"
 #include "shell/MyImgBtn.h"
 #include "shell/skin_frame.h"
@@ -87,7 +88,8 @@ QImage Window(const TSkinPictures& skin, const std::vector<QImage>& tools,
   QPainter p(&window);
 
   const TFramePictures frame =
-      BuildFramePictures(skin, w, skin::ApplicationIcon(16), QStringLiteral("Tarvolen 4.1"),
+      BuildFramePictures(skin, w, skin::ApplicationIcon(16),
+                         QStringLiteral("Tarvolen ") + QLatin1String(ProgramVersion()),
                          TitleCaptionStyle::kCreation);
   p.drawImage(0, 0, frame.Image1);
   p.drawImage(0, 25, frame.Image3);
