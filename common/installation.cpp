@@ -14,7 +14,9 @@
 
 namespace tarvolen {
 
-const char* ProgramVersion() { return TARVOLEN_VERSION; }
+const char* ProgramVersion() {
+  return TARVOLEN_VERSION;
+}
 
 std::string ProgramFolder() {
   std::array<char, 4096> self{};
@@ -55,8 +57,8 @@ std::optional<std::string> FindInstalled(InstalledItem item) {
   std::string path = InstalledPath(folder, item);
   struct stat status {};
   if (stat(path.c_str(), &status) != 0) return std::nullopt;
-  const bool wanted = item == InstalledItem::kExamplesFolder ? S_ISDIR(status.st_mode)
-                                                              : S_ISREG(status.st_mode);
+  const bool wanted =
+      item == InstalledItem::kExamplesFolder ? S_ISDIR(status.st_mode) : S_ISREG(status.st_mode);
   if (!wanted) return std::nullopt;
   return path;
 }

@@ -43,7 +43,9 @@ std::optional<std::string> FindInstalled(InstalledItem item);
 inline std::optional<std::string> ExamplesFolder() {
   return FindInstalled(InstalledItem::kExamplesFolder);
 }
-inline std::optional<std::string> ManualChm() { return FindInstalled(InstalledItem::kManualChm); }
+inline std::optional<std::string> ManualChm() {
+  return FindInstalled(InstalledItem::kManualChm);
+}
 inline std::optional<std::string> ManualHtml() {
   return FindInstalled(InstalledItem::kManualHtml);
 }
