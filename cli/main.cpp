@@ -23,6 +23,7 @@
 #include "cli/run_control.h"
 #include "common/errors.h"
 #include "common/file_io.h"
+#include "common/installation.h"
 #include "data/data_file.h"
 #include "data/grid_table.h"
 #include "fit/fit.h"
@@ -65,6 +66,7 @@ constexpr const char* kUsage =
     "                           with \".\" as decimal separator, with a message and exit\n"
     "                           status 1; output files not yet written stay as they were\n"
     "  --help                   show this text\n"
+    "  --version                show the version\n"
     "\n"
     "The grid starts as the window's does: 21 rows, headers \"X\" and \"Y\". Data files hold\n"
     "one point per line, X then Y, separated by blanks or tabs.\n"
@@ -110,6 +112,11 @@ Options ParseOptions(int argc, char** argv) {
     };
     if (arg == "--help" || arg == "-h") {
       if (WriteStandardOutput(kUsage) && CloseStandardOutput()) std::exit(0);
+      std::cerr << ErrorBoxText(EWriteError().what()) << '\n';
+      std::exit(1);
+    } else if (arg == "--version") {
+      const std::string version = std::string("tarvolen-fit (Tarvolen) ") + ProgramVersion() + "\n";
+      if (WriteStandardOutput(version) && CloseStandardOutput()) std::exit(0);
       std::cerr << ErrorBoxText(EWriteError().what()) << '\n';
       std::exit(1);
     } else if (arg == "--model") {
@@ -257,13 +264,7 @@ void UseHugePagesForLargeFiles(int argc, char** argv, const Options& options) {
 // Runs the same command line in the picture-drawing build beside this executable, which loads
 // Qt; returns only when that program cannot be started.
 [[noreturn]] void RunPicturesProgram(int argc, char** argv) {
-  std::string program = TARVOLEN_PICTURES_PROGRAM;
-  std::array<char, 4096> self{};
-  const ssize_t length = readlink("/proc/self/exe", self.data(), self.size() - 1);
-  if (length > 0) {
-    const std::string path(self.data(), static_cast<std::size_t>(length));
-    program = path.substr(0, path.rfind('/') + 1) + program;
-  }
+  std::string program = ProgramBeside(TARVOLEN_PICTURES_PROGRAM);
   std::vector<char*> arguments(argv, argv + argc);
   arguments[0] = program.data();
   arguments.push_back(nullptr);

@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/installation.h"
 #include "shell/MyImgBtn.h"
 #include "shell/Unit1.h"
 #include "shell/chart_view.h"
@@ -131,6 +132,7 @@ TEST_F(MainWindowTest, OpensFixedSizeBorderlessWithTheGridHeaders) {
   EXPECT_EQ(form_->size(), QSize(796, 613));
   EXPECT_TRUE(form_->windowFlags() & Qt::FramelessWindowHint);
   EXPECT_EQ(form_->pos(), QPoint(229, 102));
+  EXPECT_EQ(form_->windowTitle(), "Tarvolen " + QLatin1String(ProgramVersion()));
   EXPECT_EQ(Cell(1, 0), "X");
   EXPECT_EQ(Cell(2, 0), "Y");
   EXPECT_EQ(ui().StringGrid1->model()->rowCount(), 20);
@@ -278,6 +280,35 @@ TEST_F(MainWindowTest, ACancelledLoadRewritesTheHeadersAndReplotsTheGrid) {
   EXPECT_EQ(form_->Chart().SeriesList()[0]->SeriesColor(), clYellow);
 }
 
+// A file named on the command line ends as the same file chosen in Load Data's dialog.
+TEST_F(MainWindowTest, OpeningANamedFileLeavesTheWindowAsLoadDataDoes) {
+  const std::string kFiles[] = {"1 2\n2 4\n3 5\n", "1 2\n2 oops\n", ""};
+  for (const std::string& bytes : kFiles) {
+    SCOPED_TRACE(bytes);
+    const QString name = bytes.empty() ? QString::fromStdString((folder_ / "none.txt").string())
+                                       : Write("data.txt", bytes);
+    Answers chosen_answers;
+    chosen_answers.open_name = name;
+    TForm1 chosen(std::make_unique<FakeDialogs>(chosen_answers));
+    chosen.Open1Click();
+    Answers named_answers;
+    TForm1 named(std::make_unique<FakeDialogs>(named_answers));
+    named.OpenFile(name);
+    EXPECT_TRUE(named_answers.open_folder.isNull());  // no dialog
+    EXPECT_EQ(named_answers.errors, chosen_answers.errors);
+    ASSERT_EQ(named.Grid().RowCount(), chosen.Grid().RowCount());
+    for (int row = 0; row < named.Grid().RowCount(); ++row) {
+      EXPECT_EQ(named.Grid().Cell(1, row), chosen.Grid().Cell(1, row));
+      EXPECT_EQ(named.Grid().Cell(2, row), chosen.Grid().Cell(2, row));
+    }
+    const auto& series = chosen.Chart().SeriesList();
+    ASSERT_EQ(named.Chart().SeriesList().size(), series.size());
+    if (!series.empty()) {
+      EXPECT_EQ(named.Chart().SeriesList()[0]->Count(), series[0]->Count());
+    }
+  }
+}
+
 TEST_F(MainWindowTest, AFileThatCannotBeOpenedShowsItsError) {
   answers_.open_name = QString::fromStdString((folder_ / "missing.txt").string());
   QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
@@ -382,9 +413,10 @@ TEST_F(MainWindowTest, ManualAndHomePageGoToTheSystem) {
   form_->HelpMenu().actions()[0]->trigger();
   form_->HelpMenu().actions()[2]->trigger();
   ASSERT_EQ(answers_.opened.size(), 4u);
-  const QUrl manual =
-      QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + "/Tarvolen.chm");
-  EXPECT_EQ(answers_.opened[0], manual);
+  // The compiled manual where the build puts it, as an installation does.
+  const QUrl manual = answers_.opened[0];
+  EXPECT_TRUE(manual.toLocalFile().endsWith("/share/doc/tarvolen/Tarvolen.chm"));
+  EXPECT_TRUE(QFileInfo(manual.toLocalFile()).isFile());
   EXPECT_EQ(answers_.opened[1], QUrl(kHomePage));
   EXPECT_EQ(answers_.opened[2], manual);
   EXPECT_EQ(answers_.opened[3], QUrl(kHomePage));
