@@ -1,14 +1,17 @@
 // tarvolen-fit: fits a data file with one model and prints the report lines the window would show.
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,8 +19,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "cli/outputs.h"
+#include "cli/run_control.h"
 #include "common/errors.h"
 #include "common/file_io.h"
+#include "common/installation.h"
 #include "data/data_file.h"
 #include "data/grid_table.h"
 #include "fit/fit.h"
@@ -41,24 +47,43 @@ constexpr const char* kUsage =
     "                           compound, logarithmic, exponential, power, geometric,\n"
     "                           geometric2, inverse, hyperbola\n"
     "  --curve OUT              write the fitted curve as the chart holds it after the fit,\n"
-    "                           one \"x y\" pair per line with 17 significant digits (also when\n"
-    "                           the fit ended with an error after replacing the curve)\n"
+    "                           one \"x y\" pair per line with 17 significant digits and the\n"
+    "                           report's decimal separator, so that it loads back as data. A\n"
+    "                           fit that fails after replacing the curve writes the points\n"
+    "                           drawn up to the error, as the window shows them; one that\n"
+    "                           fails before leaves OUT as it was\n"
     "  --plot OUT               also plot the data points as Load Data does, and after the fit\n"
     "                           write the chart as the window shows it (303 x 245 pixels) to\n"
     "                           OUT: a 24-bit BMP file, or PNG when OUT ends in \".png\". Needs\n"
     "                           no display. A data point that cannot be plotted is reported as\n"
-    "                           the window's error box would, and the fit still runs\n"
+    "                           the window's error box would, and the fit still runs. Data\n"
+    "                           too far apart for the chart to draw (near +-1.797E308) are\n"
+    "                           reported on standard error, with exit status 1\n"
     "  --decimal-separator C    the decimal separator of the numbers in FILE, in the report and\n"
     "                           on the chart's axes (default: the locale's, from LC_ALL /\n"
     "                           LC_NUMERIC / LANG)\n"
+    "  --max-seconds N          end the run (load, fit and output) after N seconds, a number\n"
+    "                           with \".\" as decimal separator, with a message and exit\n"
+    "                           status 1; output files not yet written stay as they were\n"
     "  --help                   show this text\n"
+    "  --version                show the version\n"
     "\n"
     "The grid starts as the window's does: 21 rows, headers \"X\" and \"Y\". Data files hold\n"
     "one point per line, X then Y, separated by blanks or tabs.\n"
     "\n"
-    "Exit status: 0 when the fit reported its lines; 1 when an error ended the load, the data\n"
-    "plot, the fit or a write (its message, as the window's error box shows it, goes to\n"
-    "standard error); 2 on a usage error.\n";
+    "An output that is a regular file, or a name not yet taken, is replaced only once its new\n"
+    "content is complete and on disk, keeping its permissions, owner and group; a symbolic link\n"
+    "is written through to its target. A device, a named pipe, /dev/stdout and /dev/fd/N are\n"
+    "written where they stand: with standard output appended to a file (\">> log\") the output\n"
+    "is appended after the report. An output that is the data file, or the same file as the\n"
+    "other output, is refused.\n"
+    "\n"
+    "Exit status: 0 when the fit reported its lines and everything was written; 1 when an error\n"
+    "ended the load, the data plot, the fit, a write (standard output included) or the time\n"
+    "limit (its message, as the window's error box shows it, goes to standard error, control\n"
+    "characters shown as \\xHH; \"Out of memory.\" when memory ran out); 2 on a usage error or\n"
+    "refused outputs. Ctrl+C ends the run with \"interrupted\", leaving no partial file, as a\n"
+    "program ended by the signal (status 130 in the shell).\n";
 
 struct Options {
   Model model = Model::kLinear;
@@ -66,10 +91,13 @@ struct Options {
   std::optional<std::string> curve_out;
   std::optional<std::string> plot_out;
   std::optional<char> decimal_separator;
+  std::optional<double> max_seconds;
+  std::string max_seconds_text;
 };
 
-[[noreturn]] void UsageError(const std::string& message) {
-  std::cerr << "tarvolen-fit: " << message << "\n\n" << kUsage;
+[[noreturn]] void UsageError(const std::string& message, bool show_usage = true) {
+  std::cerr << "tarvolen-fit: " << message << '\n';
+  if (show_usage) std::cerr << '\n' << kUsage;
   std::exit(2);
 }
 
@@ -83,8 +111,14 @@ Options ParseOptions(int argc, char** argv) {
       return argv[++i];
     };
     if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
-      std::exit(0);
+      if (WriteStandardOutput(kUsage) && CloseStandardOutput()) std::exit(0);
+      std::cerr << ErrorBoxText(EWriteError().what()) << '\n';
+      std::exit(1);
+    } else if (arg == "--version") {
+      const std::string version = std::string("tarvolen-fit (Tarvolen) ") + ProgramVersion() + "\n";
+      if (WriteStandardOutput(version) && CloseStandardOutput()) std::exit(0);
+      std::cerr << ErrorBoxText(EWriteError().what()) << '\n';
+      std::exit(1);
     } else if (arg == "--model") {
       const std::string text = value();
       const auto model = ParseModel(text);
@@ -108,6 +142,16 @@ Options ParseOptions(int argc, char** argv) {
                    "'E', 'e' or a blank");
       }
       options.decimal_separator = text[0];
+    } else if (arg == "--max-seconds") {
+      const std::string text = value();
+      double seconds = 0;
+      const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+      if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+          !(seconds > 0) || !std::isfinite(seconds)) {
+        UsageError("--max-seconds needs a number of seconds greater than 0, such as 60 or 2.5");
+      }
+      options.max_seconds = seconds;
+      options.max_seconds_text = text;
     } else if (arg.size() > 1 && arg[0] == '-') {
       UsageError("unknown option " + arg);
     } else if (options.file.empty()) {
@@ -118,6 +162,10 @@ Options ParseOptions(int argc, char** argv) {
   }
   if (!have_model) UsageError("no model given (--model)");
   if (options.file.empty()) UsageError("no data file given");
+  std::vector<NamedOutput> outputs;
+  if (options.curve_out) outputs.push_back({"--curve", *options.curve_out});
+  if (options.plot_out) outputs.push_back({"--plot", *options.plot_out});
+  if (const auto clash = OutputClash(options.file, outputs)) UsageError(*clash, false);
   return options;
 }
 
@@ -144,20 +192,23 @@ FormatSettings LocaleFormat(std::optional<char> decimal_separator) {
 
 void ShowError(const Exception& error) { std::cerr << ErrorBoxText(error.what()) << '\n'; }
 
-void WriteCurve(const std::string& path, const TLineSeries* curve) {
+// Writes the curve the fit left on the chart; without one (the fit failed before replacing it)
+// the file stays as it was.
+void WriteCurve(const std::string& path, const TLineSeries* curve, char separator) {
+  if (!curve) return;
   std::string text;
-  if (curve) {
-    const std::size_t count = curve->Count();
-    text.reserve(count * 40);
-    char buffer[64];
-    for (std::size_t i = 0; i < count; ++i) {
-      char* p = std::to_chars(buffer, buffer + 32, curve->XValues()[i],
-                              std::chars_format::general, 17).ptr;
-      *p++ = ' ';
-      p = std::to_chars(p, buffer + 63, curve->YValues()[i], std::chars_format::general, 17).ptr;
-      *p++ = '\n';
-      text.append(buffer, p);
-    }
+  const std::size_t count = curve->Count();
+  text.reserve(count * 40);
+  char buffer[64];
+  for (std::size_t i = 0; i < count; ++i) {
+    char* p = std::to_chars(buffer, buffer + 32, curve->XValues()[i], std::chars_format::general,
+                            17).ptr;
+    *p++ = ' ';
+    p = std::to_chars(p, buffer + 63, curve->YValues()[i], std::chars_format::general, 17).ptr;
+    *p++ = '\n';
+    // In the report's decimal separator: a file the program reads back with the same setting.
+    if (separator != '.') std::replace(buffer, p, '.', separator);
+    text.append(buffer, p);
   }
   WriteWholeFile(path, text);
 }
@@ -213,13 +264,7 @@ void UseHugePagesForLargeFiles(int argc, char** argv, const Options& options) {
 // Runs the same command line in the picture-drawing build beside this executable, which loads
 // Qt; returns only when that program cannot be started.
 [[noreturn]] void RunPicturesProgram(int argc, char** argv) {
-  std::string program = TARVOLEN_PICTURES_PROGRAM;
-  std::array<char, 4096> self{};
-  const ssize_t length = readlink("/proc/self/exe", self.data(), self.size() - 1);
-  if (length > 0) {
-    const std::string path(self.data(), static_cast<std::size_t>(length));
-    program = path.substr(0, path.rfind('/') + 1) + program;
-  }
+  std::string program = ProgramBeside(TARVOLEN_PICTURES_PROGRAM);
   std::vector<char*> arguments(argv, argv + argc);
   arguments[0] = program.data();
   arguments.push_back(nullptr);
@@ -230,7 +275,7 @@ void UseHugePagesForLargeFiles(int argc, char** argv, const Options& options) {
 }
 #endif
 
-int Run(const Options& options) {
+int RunCommand(const Options& options) {
   const FormatSettings format = LocaleFormat(options.decimal_separator);
   const char separator = format.decimal_separator;
 
@@ -283,11 +328,13 @@ int Run(const Options& options) {
     report += line;
     report += '\n';
   }
-  std::fwrite(report.data(), 1, report.size(), stdout);
+  // Written before the outputs, which may be standard output too; a failure is reported when
+  // standard output is closed.
+  WriteStandardOutput(report);
 
   if (options.curve_out) {
     try {
-      WriteCurve(*options.curve_out, fields.CurveSeries);
+      WriteCurve(*options.curve_out, fields.CurveSeries, separator);
     } catch (const Exception& error) {
       ShowError(error);
       status = 1;
@@ -297,6 +344,10 @@ int Run(const Options& options) {
   if (options.plot_out) {
     try {
       PaintAsWindow(chart);
+      if (const auto undrawable = UndrawableRange(chart)) {
+        std::cerr << ErrorBoxText(*undrawable) << '\n';
+        status = 1;
+      }
       if (EndsWithPng(*options.plot_out)) {
         render::SaveChartPng(chart, *options.plot_out);
       } else {
@@ -311,10 +362,31 @@ int Run(const Options& options) {
   return status;
 }
 
+int Run(const Options& options) {
+  EndCleanlyOnSignals();
+  if (options.max_seconds) {
+    LimitRunTime(*options.max_seconds, "tarvolen-fit: stopped after " + options.max_seconds_text +
+                                           " seconds (--max-seconds)");
+  }
+  int status = 1;
+  try {
+    status = RunCommand(options);
+  } catch (const std::bad_alloc&) {
+    std::cerr << ErrorBoxText("Out of memory") << '\n';
+    status = 1;
+  }
+  if (!CloseStandardOutput()) {
+    ShowError(EWriteError());
+    status = 1;
+  }
+  return status;
+}
+
 }  // namespace
 }  // namespace tarvolen
 
 int main(int argc, char** argv) {
+  tarvolen::HoldStandardDescriptors();
   const tarvolen::Options options = tarvolen::ParseOptions(argc, argv);
   tarvolen::UseHugePagesForLargeFiles(argc, argv, options);
 #ifdef TARVOLEN_PICTURES_PROGRAM

@@ -57,9 +57,16 @@ class EWriteError : public Exception {
   EWriteError() : Exception("Stream write error") {}
 };
 
+// `text` with every control character shown as \xHH (lower-case hex): the C0 controls, DEL, and
+// the C1 controls both as single bytes and in their UTF-8 form (each of its two bytes escaped).
+// Everything else, backslashes and other non-ASCII bytes included, stays as it is. A text of
+// many megabytes without control characters is returned without a copy.
+std::string EscapeControlCharacters(std::string text);
+
 // The text an error box shows for `message`: a full stop is appended when the last character
 // sorts after the full stop, so "...value'" and "...overflow." stay as they are while a message
-// ending in a letter or digit gets one.
+// ending in a letter or digit gets one; then control characters are escaped, so that a cell or a
+// file name that holds terminal codes is shown rather than obeyed.
 std::string ErrorBoxText(std::string message);
 
 }  // namespace tarvolen

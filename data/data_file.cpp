@@ -15,22 +15,28 @@ bool IsSeparator(char c) {
   return u >= 1 && u <= 32;
 }
 
-// The number of lines of `text` (which holds no NUL): every line end (CR LF, CR or LF) ends a
-// line, and text after the last line end is one more line.
-std::size_t CountLines(std::string_view text) {
+struct LineCount {
   std::size_t lines = 0;
+  std::size_t last_filled = 0;  // the number of the last line that is not empty; 0 for none
+};
+
+// Counts the lines of `text` (which holds no NUL): every line end (CR LF, CR or LF) ends a line,
+// and text after the last line end is one more line.
+LineCount CountLines(std::string_view text) {
+  LineCount count;
   const std::size_t n = text.size();
+  std::size_t line_start = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const char c = text[i];
-    if (c == '\n') {
-      ++lines;
-    } else if (c == '\r') {
-      ++lines;
-      if (i + 1 < n && text[i + 1] == '\n') ++i;
+    if (c == '\n' || c == '\r') {
+      ++count.lines;
+      if (i > line_start) count.last_filled = count.lines;
+      if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+      line_start = i + 1;
     }
   }
-  if (n > 0 && text[n - 1] != '\n' && text[n - 1] != '\r') ++lines;
-  return lines;
+  if (n > line_start) count.last_filled = ++count.lines;
+  return count;
 }
 
 // Splits one line into its fields and writes field j to cell (j, row).
@@ -74,11 +80,13 @@ void FillRow(std::string_view line, int row, GridTable& grid) {
 
 void FillGridFromText(std::string_view bytes, GridTable& grid) {
   const std::string_view text = bytes.substr(0, std::min(bytes.find('\0'), bytes.size()));
-  const std::size_t lines = CountLines(text);
+  const LineCount count = CountLines(text);
   const int max_rows = std::numeric_limits<int>::max() - 1;
-  const int line_count = static_cast<int>(std::min<std::size_t>(lines, max_rows));
+  const int line_count = static_cast<int>(std::min<std::size_t>(count.lines, max_rows));
   grid.SetRowCount(line_count + 1);
-  grid.ReserveRows(line_count + 1);
+  // Room for the rows that get cells, not for the empty lines after them: a file of a billion
+  // line ends costs the grid nothing.
+  grid.ReserveRows(static_cast<int>(std::min<std::size_t>(count.last_filled, max_rows)) + 1);
 
   const char* p = text.data();
   const char* const end = p + text.size();

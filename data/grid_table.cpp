@@ -66,6 +66,11 @@ void GridTable::ReserveRows(int rows) {
   }
 }
 
+int GridTable::StoredRows(int col) const {
+  if (col < 0 || col >= kColCount) return 0;
+  return static_cast<int>(columns_[col].size());
+}
+
 void GridTable::WriteHeaders() {
   SetCell(1, 0, "X");
   SetCell(2, 0, "Y");

@@ -37,6 +37,11 @@ class GridTable {
   // Grows the stored rows of the shown columns ahead of a load of `rows` rows.
   void ReserveRows(int rows);
 
+  // The rows 0..StoredRows(col) - 1 of shown column `col` (0 to 2) may hold text; every row from
+  // there on reads as empty. A reader that takes rows with text only needs no room beyond it,
+  // however long the grid.
+  int StoredRows(int col) const;
+
   // The header texts "X" and "Y" in row 0.
   void WriteHeaders();
 

@@ -50,10 +50,12 @@ void PlotDataPoints(TChart& chart, const GridTable& grid, char decimal_separator
   const ReleaseUnlistedOnExit release(chart, curve_series);
 
   const int rows = grid.RowCount() - 1;
+  // Room for the rows that hold both texts at most: a grid of many empty rows takes none.
+  const int filled = std::min({rows, grid.StoredRows(1) - 1, grid.StoredRows(2) - 1});
   std::vector<double> xs;
   std::vector<double> ys;
-  xs.reserve(static_cast<std::size_t>(std::max(rows, 0)));
-  ys.reserve(static_cast<std::size_t>(std::max(rows, 0)));
+  xs.reserve(static_cast<std::size_t>(std::max(filled, 0)));
+  ys.reserve(static_cast<std::size_t>(std::max(filled, 0)));
   for (int row = 1; row <= rows; ++row) {
     const std::string& x_text = grid.Cell(1, row);
     const std::string& y_text = grid.Cell(2, row);

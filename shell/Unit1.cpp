@@ -18,6 +18,7 @@
 
 #include "common/errors.h"
 #include "common/file_io.h"
+#include "common/installation.h"
 #include "data/data_file.h"
 #include "plot/bitmap.h"
 #include "plot/data_plot.h"
@@ -87,6 +88,7 @@ TForm1::TForm1(std::unique_ptr<TDialogs> dialogs, QWidget* parent)
   InitSkinResources();
   skin_ = LoadSkinPictures();
   ui_->setupUi(this);
+  setWindowTitle(u"Tarvolen "_qs + QLatin1String(ProgramVersion()));
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   setWindowIcon(ApplicationIcon());
   // Every size change is refused: the window keeps its size for the whole run.
@@ -397,16 +399,22 @@ void TForm1::PlotDataPoints() {
   tarvolen::PlotDataPoints(chart_, grid_, DecimalSeparator(), fields_.CurveSeries);
 }
 
+void TForm1::LoadData(const std::optional<QString>& name) {
+  grid_.WriteHeaders();
+  grid_model_->Refresh();
+  if (name) LoadDataFile(FileNameBytes(*name), grid_);
+  PlotDataPoints();
+}
+
 void TForm1::Open1Click() {
   Command([this] {
     const QString folder = QCoreApplication::applicationDirPath() + u'/';
-    grid_.WriteHeaders();
-    grid_model_->Refresh();
-    if (const auto name = dialogs_->OpenFileName(this, folder, kOpenFilter, u"txt"_qs)) {
-      LoadDataFile(FileNameBytes(*name), grid_);
-    }
-    PlotDataPoints();
+    LoadData(dialogs_->OpenFileName(this, folder, kOpenFilter, u"txt"_qs));
   });
+}
+
+void TForm1::OpenFile(const QString& name) {
+  Command([this, &name] { LoadData(name); });
 }
 
 void TForm1::SaveResult1Click() {
@@ -439,8 +447,8 @@ void TForm1::Copy1Click() {
 
 void TForm1::Manual1Click() {
   Command([this] {
-    dialogs_->OpenUrl(QUrl::fromLocalFile(QCoreApplication::applicationDirPath() +
-                                          u"/Tarvolen.chm"_qs));
+    const std::string manual = InstalledPath(ProgramFolder(), InstalledItem::kManualChm);
+    dialogs_->OpenUrl(QUrl::fromLocalFile(QFile::decodeName(manual.c_str())));
   });
 }
 

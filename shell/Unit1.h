@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include <QMenu>
@@ -61,6 +62,9 @@ class TForm1 : public QWidget {
 
   // The commands, as every control that reaches them calls them.
   void Open1Click();        // Load Data
+  // Loads the data file `name` as Load Data does with the name its dialog returns (the program
+  // started with a file to open): its errors show in the error box.
+  void OpenFile(const QString& name);
   void SaveResult1Click();  // Save Result
   void Save1Click();        // Save Figure
   void Copy1Click();        // Copy Figure
@@ -85,6 +89,8 @@ class TForm1 : public QWidget {
   template <class Body>
   void Command(Body&& body);
   void ShowError(const QString& message);
+  // Load Data's work once the file is chosen; no name leaves the grid without data rows.
+  void LoadData(const std::optional<QString>& name);
   void RefreshViews();
   void BuildMenus();
   void SetUpGrid();

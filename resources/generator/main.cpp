@@ -1,15 +1,17 @@
-// Draws the skin pictures, the tool bar and menu pictures, the application icon and the equation
-// pictures into the resources folder, and optionally a preview sheet of all of them.
+// Draws the skin pictures, the tool bar and menu pictures, the application icon (also as SVG) and
+// the equation pictures into the resources folder, and optionally a preview sheet of all of them.
 //
 //   tarvolen-skin-pictures RESOURCES_DIR [--preview FILE.png]
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <cstdio>
 
+#include "common/installation.h"
 #include "pictures.h"
 #include "shell/MyImgBtn.h"
 #include "shell/skin_frame.h"
@@ -21,6 +23,15 @@ namespace {
 bool Save(const QImage& image, const QString& path) {
   QDir().mkpath(QFileInfo(path).absolutePath());
   if (!image.save(path, "PNG")) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  return true;
+}
+
+bool SaveBytes(const QByteArray& bytes, const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     return false;
   }
@@ -47,6 +58,7 @@ bool WriteAll(const QString& dir) {
   for (int size : kIconSizes) {
     ok &= Save(skin::ApplicationIcon(size), dir + QStringLiteral("/icon/tarvolen-%1.png").arg(size));
   }
+  ok &= SaveBytes(skin::ApplicationIconSvg(), dir + "/icon/tarvolen.svg");
   for (const skin::Equation& eq : skin::Equations()) {
     ok &= Save(skin::EquationPicture(eq.file), dir + "/equations/" + eq.file + ".png");
   }
@@ -76,7 +88,8 @@ QImage Window(const TSkinPictures& skin, const std::vector<QImage>& tools,
   QPainter p(&window);
 
   const TFramePictures frame =
-      BuildFramePictures(skin, w, skin::ApplicationIcon(16), QStringLiteral("Tarvolen 4.1"),
+      BuildFramePictures(skin, w, skin::ApplicationIcon(16),
+                         QStringLiteral("Tarvolen ") + QLatin1String(ProgramVersion()),
                          TitleCaptionStyle::kCreation);
   p.drawImage(0, 0, frame.Image1);
   p.drawImage(0, 25, frame.Image3);

@@ -1,10 +1,12 @@
 #include "pictures.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSvgGenerator>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -679,31 +681,53 @@ QImage ToolPicture(const QString& name) {
   return {};
 }
 
-QImage ApplicationIcon(int size) {
-  QImage image = Clear(size, size);
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.scale(size / 32.0, size / 32.0);
+namespace {
+
+// The application icon on a 32 × 32 canvas: a blue tile, measured points and the curve fitted
+// through them. At 16 pixels and below the strokes and points are thicker to stay visible.
+void DrawApplicationIcon(QPainter& p, bool small) {
   QLinearGradient g(0, 0, 0, 32);
   g.setColorAt(0, kBlueLight);
   g.setColorAt(1, kBlue.darker(115));
   p.setPen(Qt::NoPen);
   p.setBrush(g);
   p.drawRoundedRect(QRectF(0.5, 0.5, 31, 31), 6, 6);
-  // Measured points and the curve fitted through them.
   QPainterPath curve;
   curve.moveTo(4, 26);
   curve.cubicTo(12, 25, 16, 9, 28, 6);
-  p.setPen(Stroke(Qt::white, size <= 16 ? 3.0 : 2.4));
+  p.setPen(Stroke(Qt::white, small ? 3.0 : 2.4));
   p.setBrush(Qt::NoBrush);
   p.drawPath(curve);
   p.setPen(Qt::NoPen);
   p.setBrush(kAmber);
-  const double r = size <= 16 ? 3.4 : 2.8;
+  const double r = small ? 3.4 : 2.8;
   for (QPointF pt : {QPointF(8, 21), QPointF(15.5, 19.5), QPointF(22, 9.5)}) {
     p.drawEllipse(pt, r, r);
   }
+}
+
+}  // namespace
+
+QImage ApplicationIcon(int size) {
+  QImage image = Clear(size, size);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.scale(size / 32.0, size / 32.0);
+  DrawApplicationIcon(p, size <= 16);
   return image;
+}
+
+QByteArray ApplicationIconSvg() {
+  QBuffer svg;
+  QSvgGenerator generator;
+  generator.setOutputDevice(&svg);
+  generator.setSize(QSize(256, 256));
+  generator.setViewBox(QRectF(0, 0, 32, 32));
+  generator.setTitle(QStringLiteral("Tarvolen"));
+  QPainter p(&generator);
+  DrawApplicationIcon(p, false);
+  p.end();
+  return svg.data();
 }
 
 const std::vector<Equation>& Equations() {

@@ -2,6 +2,7 @@
 
 // Draws every picture of the skin. Each function returns the picture at its stored size.
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <vector>
@@ -19,6 +20,7 @@ QImage Image4();       // 2 × 57
 QImage ImageListMenu();  // 14 pictures of 16 × 16 side by side: 224 × 16
 QImage ToolPicture(const QString& name);  // load-data, save-result, save-figure, manual, home
 QImage ApplicationIcon(int size);
+QByteArray ApplicationIconSvg();  // the same drawing, scalable
 
 struct Equation {
   QString file;  // "linear", ...

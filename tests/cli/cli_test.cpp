@@ -31,6 +31,9 @@ TEST_F(CliTest, ErrorsGoToStandardErrorAsTheErrorBoxShowsThem) {
        "Cannot open file \"" + (folder_ / "none.txt").string() + "\". No such file or directory.\n"},
       {"--model 1 " + folder_.string(),
        "Cannot open file \"" + folder_.string() + "\". Is a directory.\n"},
+      // A file name is shown with its control characters escaped, as a cell is.
+      {"--model 1 '" + folder_.string() + "/\x1b[2Jgone'",
+       "Cannot open file \"" + folder_.string() + "/\\x1b[2Jgone\". No such file or directory.\n"},
   };
   for (const auto& [arguments, message] : cases) {
     const Outcome o = Run(arguments);
@@ -53,7 +56,12 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
                                "--model 1 --decimal-separator e " + file,
                                "--model 1 --decimal-separator 1 " + file,
                                "--model 1 --decimal-separator - " + file,
-                               "--model 1 --decimal-separator ' ' " + file};
+                               "--model 1 --decimal-separator ' ' " + file,
+                               "--model 1 --max-seconds 0 " + file,
+                               "--model 1 --max-seconds -5 " + file,
+                               "--model 1 --max-seconds 1,5 " + file,
+                               "--model 1 --max-seconds nan " + file,
+                               "--model 1 --max-seconds inf " + file};
   for (const std::string& arguments : cases) {
     const Outcome o = Run(arguments);
     EXPECT_EQ(o.status, 2) << arguments;

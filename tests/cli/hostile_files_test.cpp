@@ -57,6 +57,9 @@ TEST_F(CliTest, HostileContentEndsWithAMessage) {
       {"utf8-bom", "\xEF\xBB\xBF" "1 2\n2 4\n3 5\n", NotANumber("\xEF\xBB\xBF" "1")},
       {"one-quote", "\"", NotANumber("")},
       {"fields-only-in-hidden-columns", "\"\" \"\" 1 2\n", NotANumber("")},
+      // Terminal codes in a cell (set the title, clear the screen) are shown, not obeyed.
+      {"terminal-codes", "1 2\n\"\x1b]0;owned\x07\x1b[2J\" 3\n",
+       NotANumber("\\x1b]0;owned\\x07\\x1b[2J")},
   };
   for (const Case& c : cases) {
     const Outcome o = Run("--model 1 " + Write(c.name, c.content));

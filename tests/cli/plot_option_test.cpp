@@ -79,6 +79,25 @@ TEST_F(PlotOption, ReportsAPlotErrorAndStillFits) {
   EXPECT_TRUE(fs::exists(Path("figure.bmp")));
 }
 
+// Values near the largest double span more than a double can hold: the picture would be empty
+// or flat, and the run says so instead of reporting success.
+TEST_F(PlotOption, SaysWhenTheDataCannotBeDrawn) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"1 -1.797e308\n2 1.797e308\n3 0\n", "Y"},
+      {"-1.7e308 1\n1.7e308 2\n0 3\n", "X"},
+  };
+  for (const auto& [data, axis] : cases) {
+    { std::ofstream(Path("data.txt")) << data; }
+    const Outcome run =
+        Fit("--model linear --plot '" + Path("figure.bmp") + "' '" + Path("data.txt") + "'");
+    EXPECT_EQ(run.status, 1) << axis;
+    EXPECT_EQ(run.err, std::string("The chart cannot draw the data: the range of ") + axis +
+                           " is beyond the largest number the chart can hold.\n");
+    EXPECT_EQ(run.out.substr(0, 3), "a= ");
+    EXPECT_TRUE(fs::exists(Path("figure.bmp")));
+  }
+}
+
 TEST_F(PlotOption, ReportsAPictureThatCannotBeWritten) {
   const std::string data = std::string(TARVOLEN_EXAMPLES) + "/five-points.txt";
   const std::string target = Path("missing/figure.bmp");

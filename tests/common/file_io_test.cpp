@@ -12,34 +12,14 @@
 #include <string>
 
 #include "common/errors.h"
+#include "common/file_test_folder.h"
 
 namespace tarvolen {
 namespace {
 
 namespace fs = std::filesystem;
 
-class FileIoTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("tarvolen-file-io-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
-  static std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  int FileCount() const {
-    return static_cast<int>(std::distance(fs::directory_iterator(folder_), {}));
-  }
-
-  fs::path folder_;
-};
+class FileIoTest : public testing::FileTestFolder {};
 
 TEST_F(FileIoTest, ReadsEveryByte) {
   const std::string bytes("a\0b\r\n\xff", 6);
@@ -75,13 +55,17 @@ TEST_F(FileIoTest, RelativeNamesAreShownWithTheirFullPath) {
   fs::current_path(old);
 }
 
+constexpr Temporary kBothTemporaries[] = {Temporary::kUnnamedWherePossible, Temporary::kNamed};
+
 TEST_F(FileIoTest, WritingReplacesAnEarlierFileWithoutTraces) {
-  WriteWholeFile(Path("r.txt"), "first, and longer");
-  WriteWholeFile(Path("r.txt"), "second");
-  EXPECT_EQ(Contents(Path("r.txt")), "second");
-  WriteWholeFile(Path("r.txt"), "");
-  EXPECT_EQ(Contents(Path("r.txt")), "");
-  EXPECT_EQ(FileCount(), 1);  // no temporary file left beside it
+  for (const Temporary temporary : kBothTemporaries) {
+    WriteWholeFile(Path("r.txt"), "first, and longer", temporary);
+    WriteWholeFile(Path("r.txt"), "second", temporary);
+    EXPECT_EQ(Contents(Path("r.txt")), "second");
+    WriteWholeFile(Path("r.txt"), "", temporary);
+    EXPECT_EQ(Contents(Path("r.txt")), "");
+    EXPECT_EQ(FileCount(), 1);  // no temporary file left beside it
+  }
 }
 
 TEST_F(FileIoTest, AFileThatCannotBeCreatedSaysSo) {
@@ -96,24 +80,26 @@ TEST_F(FileIoTest, AFileThatCannotBeCreatedSaysSo) {
 
 TEST_F(FileIoTest, AShortWriteKeepsTheEarlierFile) {
   WriteWholeFile(Path("keep.txt"), "earlier result");
-  // A file size limit makes the write store fewer bytes than asked, as a full disk would.
-  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit old_limit{};
-  ::getrlimit(RLIMIT_FSIZE, &old_limit);
-  rlimit small = old_limit;
-  small.rlim_cur = 4;
-  ::setrlimit(RLIMIT_FSIZE, &small);
-  std::string message;
-  try {
-    WriteWholeFile(Path("keep.txt"), "a much longer new result");
-  } catch (const EWriteError& e) {
-    message = e.what();
+  for (const Temporary temporary : kBothTemporaries) {
+    // A file size limit makes the write store fewer bytes than asked, as a full disk would.
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old_limit{};
+    ::getrlimit(RLIMIT_FSIZE, &old_limit);
+    rlimit small = old_limit;
+    small.rlim_cur = 4;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    std::string message;
+    try {
+      WriteWholeFile(Path("keep.txt"), "a much longer new result", temporary);
+    } catch (const EWriteError& e) {
+      message = e.what();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_EQ(message, "Stream write error");
+    EXPECT_EQ(Contents(Path("keep.txt")), "earlier result");
+    EXPECT_EQ(FileCount(), 1);
   }
-  ::setrlimit(RLIMIT_FSIZE, &old_limit);
-  std::signal(SIGXFSZ, old_handler);
-  EXPECT_EQ(message, "Stream write error");
-  EXPECT_EQ(Contents(Path("keep.txt")), "earlier result");
-  EXPECT_EQ(FileCount(), 1);
 }
 
 // A file without write permission in a writable folder: renaming over it would work, but the

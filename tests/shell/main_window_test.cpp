@@ -11,13 +11,19 @@
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "common/installation.h"
 #include "shell/MyImgBtn.h"
 #include "shell/Unit1.h"
 #include "shell/chart_view.h"
@@ -38,6 +44,7 @@ struct Answers {
   QStringList save_filters;
   std::vector<std::pair<QString, QString>> errors;  // caption, text
   std::vector<QUrl> opened;
+  bool out_of_memory = false;  // the next dialog fails as an allocation would
 };
 
 class FakeDialogs : public TDialogs {
@@ -45,6 +52,7 @@ class FakeDialogs : public TDialogs {
   explicit FakeDialogs(Answers& answers) : answers_(answers) {}
   std::optional<QString> OpenFileName(QWidget*, const QString& folder, const QString& filter,
                                       const QString&) override {
+    if (std::exchange(answers_.out_of_memory, false)) throw std::bad_alloc();
     answers_.open_folder = folder;
     answers_.open_filters = NameFilters(filter);
     return answers_.open_name;
@@ -124,6 +132,7 @@ TEST_F(MainWindowTest, OpensFixedSizeBorderlessWithTheGridHeaders) {
   EXPECT_EQ(form_->size(), QSize(796, 613));
   EXPECT_TRUE(form_->windowFlags() & Qt::FramelessWindowHint);
   EXPECT_EQ(form_->pos(), QPoint(229, 102));
+  EXPECT_EQ(form_->windowTitle(), "Tarvolen " + QLatin1String(ProgramVersion()));
   EXPECT_EQ(Cell(1, 0), "X");
   EXPECT_EQ(Cell(2, 0), "Y");
   EXPECT_EQ(ui().StringGrid1->model()->rowCount(), 20);
@@ -207,6 +216,21 @@ TEST_F(MainWindowTest, MessagesNameTheCellAsTheGridShowsIt) {
   EXPECT_EQ(answers_.errors[1].second, QString::fromUtf8("'3\xc3\xa9' is not a valid floating point value."));
   EXPECT_EQ(ui().StringGrid1->model()->data(ui().StringGrid1->model()->index(1, 1)).toString(),
             QString::fromUtf8("3\xc3\xa9"));
+  Load("1 2\n2 \"\x1b]0;owned\x07\"\n");  // terminal codes are shown, not passed on
+  ASSERT_EQ(answers_.errors.size(), 3u);
+  EXPECT_EQ(answers_.errors[2].second,
+            "'\\x1b]0;owned\\x07' is not a valid floating point value.");
+}
+
+TEST_F(MainWindowTest, RunningOutOfMemoryShowsAnErrorAndTheWindowCarriesOn) {
+  answers_.out_of_memory = true;
+  QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
+  ASSERT_EQ(answers_.errors.size(), 1u);
+  EXPECT_EQ(answers_.errors[0].second, "Out of memory.");
+  Load("1 2\n2 4\n3 5\n");
+  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+  EXPECT_EQ(answers_.errors.size(), 1u);
+  EXPECT_TRUE(Memo().startsWith("a= "));
 }
 
 TEST_F(MainWindowTest, AHugeCellIsShownShortened) {
@@ -254,6 +278,35 @@ TEST_F(MainWindowTest, ACancelledLoadRewritesTheHeadersAndReplotsTheGrid) {
   EXPECT_EQ(Cell(1, 0), "X");
   ASSERT_EQ(ListedSeries(), 1u);  // the curve is gone, the points are back
   EXPECT_EQ(form_->Chart().SeriesList()[0]->SeriesColor(), clYellow);
+}
+
+// A file named on the command line ends as the same file chosen in Load Data's dialog.
+TEST_F(MainWindowTest, OpeningANamedFileLeavesTheWindowAsLoadDataDoes) {
+  const std::string kFiles[] = {"1 2\n2 4\n3 5\n", "1 2\n2 oops\n", ""};
+  for (const std::string& bytes : kFiles) {
+    SCOPED_TRACE(bytes);
+    const QString name = bytes.empty() ? QString::fromStdString((folder_ / "none.txt").string())
+                                       : Write("data.txt", bytes);
+    Answers chosen_answers;
+    chosen_answers.open_name = name;
+    TForm1 chosen(std::make_unique<FakeDialogs>(chosen_answers));
+    chosen.Open1Click();
+    Answers named_answers;
+    TForm1 named(std::make_unique<FakeDialogs>(named_answers));
+    named.OpenFile(name);
+    EXPECT_TRUE(named_answers.open_folder.isNull());  // no dialog
+    EXPECT_EQ(named_answers.errors, chosen_answers.errors);
+    ASSERT_EQ(named.Grid().RowCount(), chosen.Grid().RowCount());
+    for (int row = 0; row < named.Grid().RowCount(); ++row) {
+      EXPECT_EQ(named.Grid().Cell(1, row), chosen.Grid().Cell(1, row));
+      EXPECT_EQ(named.Grid().Cell(2, row), chosen.Grid().Cell(2, row));
+    }
+    const auto& series = chosen.Chart().SeriesList();
+    ASSERT_EQ(named.Chart().SeriesList().size(), series.size());
+    if (!series.empty()) {
+      EXPECT_EQ(named.Chart().SeriesList()[0]->Count(), series[0]->Count());
+    }
+  }
 }
 
 TEST_F(MainWindowTest, AFileThatCannotBeOpenedShowsItsError) {
@@ -304,6 +357,18 @@ TEST_F(MainWindowTest, SaveResultWritesTheBoxWithCrLfLineEnds) {
   EXPECT_TRUE(answers_.errors.empty());
 }
 
+TEST_F(MainWindowTest, SavingToADeviceWritesIntoIt) {
+  const std::string device = (folder_ / "discard.bmp").string();
+  if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) GTEST_SKIP() << "no mknod";
+  answers_.save_name = QString::fromStdString(device);
+  QTest::mouseClick(ui().SpeedButton4, Qt::LeftButton);
+  QTest::mouseClick(ui().SpeedButton5, Qt::LeftButton);
+  EXPECT_TRUE(answers_.errors.empty());
+  struct stat info {};
+  ASSERT_EQ(::lstat(device.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
+}
+
 TEST_F(MainWindowTest, SaveResultIntoAMissingFolderSaysSo) {
   answers_.save_name = QString::fromStdString((folder_ / "no" / "r.txt").string());
   QTest::mouseClick(ui().SpeedButton4, Qt::LeftButton);
@@ -348,9 +413,10 @@ TEST_F(MainWindowTest, ManualAndHomePageGoToTheSystem) {
   form_->HelpMenu().actions()[0]->trigger();
   form_->HelpMenu().actions()[2]->trigger();
   ASSERT_EQ(answers_.opened.size(), 4u);
-  const QUrl manual =
-      QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + "/Tarvolen.chm");
-  EXPECT_EQ(answers_.opened[0], manual);
+  // The compiled manual where the build puts it, as an installation does.
+  const QUrl manual = answers_.opened[0];
+  EXPECT_TRUE(manual.toLocalFile().endsWith("/share/doc/tarvolen/Tarvolen.chm"));
+  EXPECT_TRUE(QFileInfo(manual.toLocalFile()).isFile());
   EXPECT_EQ(answers_.opened[1], QUrl(kHomePage));
   EXPECT_EQ(answers_.opened[2], manual);
   EXPECT_EQ(answers_.opened[3], QUrl(kHomePage));
