@@ -56,7 +56,7 @@ TEST(ExtMathAccuracy, HardCasesAreExactWhereTheyCanBeAndFaultLikeTheLibrary) {
   }
 }
 
-// The block forms are the one-value forms over arrays, to the bit, with the same faults.
+// The block forms are the one-value forms over arrays, to the bit.
 TEST(ExtMathAccuracy, BlockFormsMatchTheOneValueForms) {
   std::mt19937_64 random(7);
   std::vector<Extended> x, y;

@@ -43,6 +43,17 @@ int RaisedFaults() {
   return 0;
 }
 
+// The function of common/ext_math.h, with its faults.
+struct Outcome {
+  Extended value = 0;
+  int faults = 0;
+};
+Outcome Ours(Function f, Args a) {
+  std::feclearexcept(FE_ALL_EXCEPT);
+  const Extended value = OursValue(f, a);
+  return {value, RaisedFaults()};
+}
+
 // The C library's functions, called through pointers the compiler cannot see through.
 Extended (*volatile library_exp)(Extended) = expl;
 Extended (*volatile library_ln)(Extended) = logl;
@@ -137,12 +148,6 @@ std::string FaultNames(int faults) {
   return names.empty() ? " none" : names;
 }
 
-Outcome Ours(Function f, Args a) {
-  std::feclearexcept(FE_ALL_EXCEPT);
-  const Extended value = OursValue(f, a);
-  return {value, RaisedFaults()};
-}
-
 struct Reference::Numbers {
   mpfr_t x, y, exact, rounded, difference;
   Numbers() {
@@ -197,10 +202,8 @@ struct Reference::Numbers {
   }
 };
 
-Reference::Reference() : n_(new Numbers) {}
-Reference::~Reference() {
-  delete n_;
-}
+Reference::Reference() : n_(std::make_unique<Numbers>()) {}
+Reference::~Reference() = default;
 
 Finding Reference::Check(Function f, Args a) {
   const Outcome ours = Ours(f, a);

@@ -4,6 +4,7 @@
 // arbitrary-precision reference (MPFR, 256 bits) and their faults against the C library's.
 
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -29,20 +30,13 @@ std::string Describe(Function f, Args a);
 enum Fault : int { kInvalid = 1, kZeroDivide = 2, kOverflow = 4 };
 std::string FaultNames(int faults);
 
-// The function of common/ext_math.h, with its faults.
-struct Outcome {
-  Extended value = 0;
-  int faults = 0;
-};
-Outcome Ours(Function f, Args a);
-
 // What one argument showed.
 struct Finding {
-  Extended rounded = 0;    // the exact value rounded once to extended (NaN where undefined)
-  double ulps = 0;         // |ours - exact| in units in the last place of the exact value
-  bool correctly_rounded;  // ours == rounded (both NaN counts)
-  bool exact = false;      // the exact value is an extended real (NaN, ∞ and zero included)
-  int faults = 0;          // ours
+  Extended rounded = 0;            // the exact value rounded once to extended (NaN where undefined)
+  double ulps = 0;                 // |ours - exact| in units in the last place of the exact value
+  bool correctly_rounded = false;  // ours == rounded (both NaN counts)
+  bool exact = false;  // the exact value is an extended real (NaN, ∞ and zero included)
+  int faults = 0;      // ours
   int expected_faults = 0;
 };
 
@@ -62,7 +56,7 @@ class Reference {
 
  private:
   struct Numbers;
-  Numbers* n_;
+  std::unique_ptr<Numbers> n_;
 };
 
 // The results over many arguments.
