@@ -8,10 +8,12 @@
 
 #include "common/errors.h"
 #include "fit/fit.h"
+#include "plot/chart_curve.h"
 
 namespace tarvolen::testing {
 
-// A grid, a chart, the fit fields and a results box, as the main window holds them.
+// A grid, a chart with its fitted curve, the fit fields and a results box, as the main window
+// holds them.
 class FitFixture : public ::testing::Test {
  protected:
   FitFixture() { grid.WriteHeaders(); }
@@ -27,9 +29,8 @@ class FitFixture : public ::testing::Test {
 
   // Runs the fit; returns the message of the error that ended it, or "" on success.
   std::string Fit(Model model, char separator = '.') {
-    FitTarget target{grid, chart, fields, memo, separator};
     try {
-      RunFit(model, target);
+      RunFit(model, {grid, &curve, fields, memo, separator});
     } catch (const Exception& e) {
       return e.what();
     }
@@ -37,10 +38,12 @@ class FitFixture : public ::testing::Test {
   }
 
   const std::vector<std::string>& Lines() const { return memo.Lines(); }
-  std::size_t CurveCount() const { return fields.CurveSeries ? fields.CurveSeries->Count() : 0; }
+  const TLineSeries* CurveSeries() const { return curve.Series(); }
+  std::size_t CurveCount() const { return CurveSeries() ? CurveSeries()->Count() : 0; }
 
   GridTable grid;
   TChart chart;
+  ChartCurve curve{chart};
   FitFields fields;
   StringResultLines memo;
 };

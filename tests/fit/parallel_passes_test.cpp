@@ -22,10 +22,12 @@ struct FitRun {
   std::vector<double> xs, ys;
 };
 
-FitRun FitOnce(const testing::Rows& rows, Model model, bool keep_curve_points) {
+FitRun FitOnce(const testing::Rows& rows, Model model, bool keep_curve_points,
+               std::size_t threads = 0) {
   FitWindow window(rows);
-  FitTarget target{window.grid, window.chart, window.fields, window.memo, '.'};
-  target.keep_curve_points = keep_curve_points;
+  FitTarget target{window.grid, keep_curve_points ? &window.curve : nullptr, window.fields,
+                   window.memo, '.'};
+  target.threads = threads;
   FitRun run;
   try {
     RunFit(model, target);
@@ -33,7 +35,7 @@ FitRun FitOnce(const testing::Rows& rows, Model model, bool keep_curve_points) {
     run.error = e.what();
   }
   run.lines = window.Lines();
-  if (const TLineSeries* curve = window.fields.CurveSeries) {
+  if (const TLineSeries* curve = window.CurveSeries()) {
     for (std::size_t i = 0; i < curve->Count(); ++i) {
       run.xs.push_back(curve->XValues()[i]);
       run.ys.push_back(curve->YValues()[i]);
@@ -61,10 +63,8 @@ TEST(ParallelPasses, GiveTheResultsOfOneThreadBitForBit) {
                           Model::kGeometric2,  Model::kInverse, Model::kHyperbola};
   for (const Model model : models) {
     const testing::Rows rows = GrowthRows(20000, model != Model::kExponential);
-    SetWorkerLimit(1);
-    const FitRun one = FitOnce(rows, model, true);
-    SetWorkerLimit(8);
-    const FitRun spread = FitOnce(rows, model, true);
+    const FitRun one = FitOnce(rows, model, true, 1);
+    const FitRun spread = FitOnce(rows, model, true, 8);
     SCOPED_TRACE(std::string(ModelName(model)));
     EXPECT_EQ(spread.error, one.error);
     EXPECT_EQ(spread.lines, one.lines);
