@@ -28,8 +28,7 @@ void UseHugePagesForLargeFiles(int argc, char** argv, const std::string& data_fi
     return;
   }
   struct stat file {};
-  if (stat(data_file.c_str(), &file) != 0 || !S_ISREG(file.st_mode) ||
-      file.st_size < kLargeFile) {
+  if (stat(data_file.c_str(), &file) != 0 || !S_ISREG(file.st_mode) || file.st_size < kLargeFile) {
     return;
   }
   const std::string value =

@@ -35,8 +35,8 @@
 
 #include <bit>
 #include <cfenv>
-#include <concepts>
 #include <cmath>
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
@@ -227,8 +227,11 @@ void GuardedRows(std::size_t begin, std::size_t end, State<Extended>& state, Row
     between(first);
     const std::size_t last = first + block < end ? first + block : end;
     State<Extended> trial = state;
-    if (RanClean([&] { for (std::size_t i = first; i < last; ++i) row(Extended{}, trial, i); },
-                 trial)) {
+    if (RanClean(
+            [&] {
+              for (std::size_t i = first; i < last; ++i) row(Extended{}, trial, i);
+            },
+            trial)) {
       state = trial;
       continue;
     }
@@ -243,7 +246,8 @@ void GuardedRows(std::size_t begin, std::size_t end, State<Extended>& state, Row
 template <template <class> class State, class Row>
 void GuardedRows(std::size_t begin, std::size_t end, State<Extended>& state, Row&& row,
                  std::size_t block = 2048) {
-  GuardedRows<State>(begin, end, state, row, [](std::size_t) {}, block);
+  GuardedRows<State>(
+      begin, end, state, row, [](std::size_t) {}, block);
 }
 
 }  // namespace tarvolen::fp

@@ -158,7 +158,9 @@ std::size_t DefaultThreadCount() {
   return count;
 }
 
-std::size_t StartedWorkerThreads() { return Pool().Started(); }
+std::size_t StartedWorkerThreads() {
+  return Pool().Started();
+}
 
 void ParallelFor(std::size_t count, const std::function<void(std::size_t)>& task,
                  std::size_t threads) {

@@ -71,7 +71,8 @@ bool CleanInParallel(std::size_t count, Chunk&& chunk, const WorkContext& work,
   }
   std::atomic<bool> clean{true};
   ParallelFor(
-      chunks, [&](std::size_t c) {
+      chunks,
+      [&](std::size_t c) {
         if (!run(c)) clean.store(false, std::memory_order_relaxed);
       },
       threads);

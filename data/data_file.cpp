@@ -111,6 +111,9 @@ void FillGridFromText(std::string_view bytes, GridTable& grid, const Progress& p
       if (*brk == '\r' && p < end && *p == '\n') ++p;
     }
   }
+  if (observed) {
+    progress.Report(static_cast<std::size_t>(line_count), static_cast<std::size_t>(line_count));
+  }
 }
 
 void LoadDataFile(const std::string& path, GridTable& grid, const Progress& progress) {

@@ -60,7 +60,8 @@ void GridTable::SwapCells(int col_a, int col_b, int row) {
 }
 
 void GridTable::ReserveRows(int rows) {
-  for (auto& column : columns_) ReserveOnHugePages(column, static_cast<std::size_t>(std::max(rows, 0)));
+  const auto count = static_cast<std::size_t>(std::max(rows, 0));
+  for (auto& column : columns_) ReserveOnHugePages(column, count);
 }
 
 int GridTable::StoredRows(int col) const {

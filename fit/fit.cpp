@@ -41,8 +41,7 @@ std::vector<std::string> ReportLines(const FitResult& result, char decimal_separ
                     FloatToText(coefficient.value, decimal_separator));
   }
   lines.push_back("Standard Error= " + FloatToText(result.std_error, decimal_separator));
-  lines.push_back("correlation coefficient= " +
-                  FloatToText(result.corr_coef, decimal_separator));
+  lines.push_back("correlation coefficient= " + FloatToText(result.corr_coef, decimal_separator));
   return lines;
 }
 

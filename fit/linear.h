@@ -28,8 +28,8 @@ std::array<Extended, 2> SolveNormal2(Extended s0, Extended sx, Extended sxx, Ext
 struct Linear {
   template <class T>
   struct Sums {
-    T ybar = Extended(0), s0 = Extended(0), sx = Extended(0), sxx = Extended(0),
-      sy = Extended(0), sxy = Extended(0);
+    T ybar = Extended(0), s0 = Extended(0), sx = Extended(0), sxx = Extended(0), sy = Extended(0),
+      sxy = Extended(0);
   };
 
   template <class T>

@@ -128,12 +128,11 @@ concept HasReport = requires(const typename M::Coefficients& c) {
 };
 
 template <class M>
-concept FitModel = HasPassSums<M> && HasFirstRow<M> && HasSolve<M> && HasCurve<M> &&
-                   HasReport<M>;
+concept FitModel = HasPassSums<M> && HasFirstRow<M> && HasSolve<M> && HasCurve<M> && HasReport<M>;
 
 // Step 7: adds the 20·n + 1 samples x_i = ((last - first) / m)·i + first, i = 0..m, with
-// y = sample(x_i, y_{i-1}, memo), to `curve`. Points are added in order of i; a failing sample ends the
-// fit with the points before it on the curve. Without a curve the samples are computed and
+// y = sample(x_i, y_{i-1}, memo), to `curve`. Points are added in order of i; a failing sample ends
+// the fit with the points before it on the curve. Without a curve the samples are computed and
 // checked the same way but not kept.
 //
 // Samples are computed plainly in chunks and committed in order when a chunk ends clean; a chunk
@@ -337,6 +336,7 @@ FitResult RunProcedure(Model model, const FitTarget& target) {
       fields.StdError = fp::Value(s.sse);
     });
   }
+  second.progress.Report(points.Count(), points.Count());
 
   // 10. Statistics: the divisor is n - 2 for every model.
   fields.StdError = stats.sse;

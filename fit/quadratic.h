@@ -11,9 +11,8 @@ namespace tarvolen::fit {
 struct Quadratic {
   template <class T>
   struct Sums {
-    T ybar = Extended(0), s0 = Extended(0), sx = Extended(0), sxx = Extended(0),
-      sx3 = Extended(0), sx4 = Extended(0), sy = Extended(0), sxy = Extended(0),
-      sx2y = Extended(0);
+    T ybar = Extended(0), s0 = Extended(0), sx = Extended(0), sxx = Extended(0), sx3 = Extended(0),
+      sx4 = Extended(0), sy = Extended(0), sxy = Extended(0), sx2y = Extended(0);
   };
 
   template <class T>

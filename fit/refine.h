@@ -187,7 +187,8 @@ CoefficientPair Refine(const DataPoints& points, CoefficientPair start, SolveCon
   for (int iteration = 0; q > kConvergenceThreshold; ++iteration) {
     if (iteration == max_iterations) throw EFitError(NoConvergenceMessage(max_iterations));
     // Each iteration takes a share of what is left: the count is not known beforehand.
-    work.progress.Report(static_cast<std::size_t>(iteration), static_cast<std::size_t>(iteration) + 2);
+    work.progress.Report(static_cast<std::size_t>(iteration),
+                         static_cast<std::size_t>(iteration) + 2);
 
     // 1. Linearisation pass: the rows spread over the cores, then their residual sum in row
     // order. A row that raised a fault makes the whole pass run again in row order, checked.

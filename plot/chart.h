@@ -48,8 +48,8 @@ struct TChartWall {
 // Values the main window's chart stores but this chart engine never draws: it is flat, has no
 // side walls and no gradient. Kept so that the stored layout is complete in one place.
 struct TChartStoredNotDrawn {
-  bool View3D = true;     // stored False: the chart is two-dimensional
-  TChartWall LeftWall;    // drawn only in 3D
+  bool View3D = true;                   // stored False: the chart is two-dimensional
+  TChartWall LeftWall;                  // drawn only in 3D
   TColor GradientStartColor = clWhite;  // the gradient is never visible
   TColor GradientEndColor = clWhite;
 };

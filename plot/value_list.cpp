@@ -15,7 +15,8 @@ namespace {
 // spares the page faults of touching 320 MB in 4 kB steps.
 double* Allocate(std::size_t count) {
   if (count > SIZE_MAX / sizeof(double)) throw std::bad_alloc();
-  return static_cast<double*>(AllocateOnHugePages(std::max<std::size_t>(count, 1) * sizeof(double)));
+  return static_cast<double*>(
+      AllocateOnHugePages(std::max<std::size_t>(count, 1) * sizeof(double)));
 }
 
 }  // namespace

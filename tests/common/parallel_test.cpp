@@ -23,7 +23,8 @@ TEST(ParallelFor, CallsEveryIndexExactlyOnce) {
   for (const std::size_t threads : {1u, 2u, 8u}) {
     for (const std::size_t count : {0u, 1u, 2u, 7u, 1000u}) {
       std::vector<std::atomic<int>> calls(count);
-      ParallelFor(count, [&](std::size_t i) { ++calls[i]; }, threads);
+      ParallelFor(
+          count, [&](std::size_t i) { ++calls[i]; }, threads);
       for (std::size_t i = 0; i < count; ++i) {
         EXPECT_EQ(calls[i], 1) << threads << " threads, " << count << " / " << i;
       }
@@ -80,7 +81,8 @@ TEST(ParallelFor, TheFirstExceptionReachesTheCallerAndTheRestIsAbandoned) {
     EXPECT_LE(started, static_cast<int>(threads)) << "indices started after the first error";
 
     std::atomic<int> calls{0};
-    ParallelFor(100, [&](std::size_t) { ++calls; }, threads);
+    ParallelFor(
+        100, [&](std::size_t) { ++calls; }, threads);
     EXPECT_EQ(calls, 100);
   }
 }

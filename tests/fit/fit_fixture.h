@@ -12,6 +12,16 @@
 
 namespace tarvolen::testing {
 
+// Makes the data rows of `grid` exactly these (X, Y) texts: RowCount = rows + 1.
+inline void SetGridRows(GridTable& grid,
+                        const std::vector<std::pair<std::string, std::string>>& rows) {
+  grid.SetRowCount(static_cast<int>(rows.size()) + 1);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    grid.SetCell(1, static_cast<int>(i) + 1, rows[i].first);
+    grid.SetCell(2, static_cast<int>(i) + 1, rows[i].second);
+  }
+}
+
 // A grid, a chart with its fitted curve, the fit fields and a results box, as the main window
 // holds them.
 class FitFixture : public ::testing::Test {
@@ -20,11 +30,7 @@ class FitFixture : public ::testing::Test {
 
   // Makes the data rows exactly these (X, Y) texts: RowCount = rows + 1.
   void SetRows(const std::vector<std::pair<std::string, std::string>>& rows) {
-    grid.SetRowCount(static_cast<int>(rows.size()) + 1);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      grid.SetCell(1, static_cast<int>(i) + 1, rows[i].first);
-      grid.SetCell(2, static_cast<int>(i) + 1, rows[i].second);
-    }
+    SetGridRows(grid, rows);
   }
 
   // Runs the fit; returns the message of the error that ended it, or "" on success.

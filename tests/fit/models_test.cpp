@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "fit/fit.h"
+#include "fit/line_models.h"
+#include "fit/quadratic.h"
+#include "fit/refined_models.h"
 #include "model_fixture.h"
 
 namespace tarvolen {
@@ -18,6 +21,35 @@ namespace {
 
 using testing::FitWindow;
 using testing::Rows;
+
+// The model interface is checked when a model is compiled in: every model meets it, and a type
+// that lacks a part of it is refused with the part named.
+static_assert(fit::FitModel<fit::Linear> && fit::FitModel<fit::Quadratic> &&
+              fit::FitModel<fit::Compound> && fit::FitModel<fit::Logarithmic> &&
+              fit::FitModel<fit::Exponential> && fit::FitModel<fit::PowerModel> &&
+              fit::FitModel<fit::Geometric> && fit::FitModel<fit::Geometric2> &&
+              fit::FitModel<fit::Inverse> && fit::FitModel<fit::Hyperbola>);
+struct OnlySums {
+  template <class T>
+  struct Sums {
+    T ybar = Extended(0);
+  };
+  using Coefficients = fit::CoefficientPair;
+};
+struct LinearWithoutCurve : OnlySums {
+  template <class T>
+  static void FirstRow(Sums<T>&, fit::RowReader<T>&, T) {}
+  static Coefficients Solve(const Sums<Extended>&, const DataPoints&, Extended,
+                            fit::SolveContext&) {
+    return {0, 0};
+  }
+  static std::array<fit::ReportValue, 1> Report(const Coefficients& c) { return {{{"a", c.a}}}; }
+};
+static_assert(!fit::HasPassSums<int> && fit::HasPassSums<OnlySums>);
+static_assert(!fit::HasFirstRow<OnlySums> && !fit::FitModel<OnlySums>);
+static_assert(fit::HasFirstRow<LinearWithoutCurve> && fit::HasSolve<LinearWithoutCurve> &&
+              fit::HasReport<LinearWithoutCurve> && !fit::HasCurve<LinearWithoutCurve> &&
+              !fit::FitModel<LinearWithoutCurve>);
 
 const Rows kFivePoints = {{"1", "2"}, {"2", "4"}, {"3", "5"}, {"4", "4"}, {"5", "5"}};
 const Rows kGrowth = {{"1", "3"}, {"2", "7"}, {"3", "20"}, {"4", "55"}, {"5", "148"}};
