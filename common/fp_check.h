@@ -168,7 +168,9 @@ inline double ToDouble(Checked x) {
 
 // Runs `run()` plainly under the rule above and tells whether it was clean. `results` are the
 // locals `run` leaves its results in (a running sum, a state copy); whatever else it writes
-// must be reached through pointers or references. On return the flags are clear.
+// must be reached through pointers or references. A result is forced into memory for the whole
+// run, so a loop keeps its running values in locals of its own (registers) and stores them into
+// its results once, at its end. On return the flags are clear.
 template <class Run, class... Results>
 [[nodiscard]] bool RanClean(Run&& run, Results&... results) {
   Clear();
@@ -226,13 +228,15 @@ void GuardedRows(std::size_t begin, std::size_t end, State<Extended>& state, Row
   for (std::size_t first = begin; first < end; first += block) {
     between(first);
     const std::size_t last = first + block < end ? first + block : end;
-    State<Extended> trial = state;
+    State<Extended> done;
     if (RanClean(
             [&] {
+              State<Extended> trial = state;
               for (std::size_t i = first; i < last; ++i) row(Extended{}, trial, i);
+              done = trial;
             },
-            trial)) {
-      state = trial;
+            done)) {
+      state = done;
       continue;
     }
     State<Checked> checked = Rebind<Checked>(state);

@@ -15,16 +15,17 @@
 //                                           ŷ(x), evaluated in the model's order
 //   Sample(const Coefficients&, T x, T previous_y, LnMemo&) -> T
 //                                           ŷ at a curve sample (the hyperbola guards its pole)
+//   Report(const Coefficients&)             the coefficients' names and values, in order
 //
 // The LnMemo handed to Fitted and Sample belongs to the chunk of rows or samples at hand, on one
 // thread: a model may remember a logarithm there from one row to the next (fit/power.h).
-//   Report(const Coefficients&)             the coefficients' names and values, in order
 //
 // Floating-point faults end the fit at the first failing operation: each pass runs plainly in
 // blocks and reruns a block checked only when its flags show a fault (see common/fp_check.h).
 
 #include <algorithm>
 #include <concepts>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -169,20 +170,27 @@ void SampleCurve(CurveSink* curve, Extended first, Extended last, long long m, S
       const auto [begin, end] = chunk_range(c);
       double* chunk_xs = xs.data() + c * kChunk;
       double* chunk_ys = ys.data() + c * kChunk;
-      Extended prev = previous_y;
+      Extended chunk_last_y = 0;
       LnMemo memo;
       clean[c] = fp::RanClean(
-          [&] {
+          [&, begin = begin, end = end] {
+            // Locals of the loop's own, so that they stay in registers across the calls it makes.
+            double* const out_x = chunk_xs;
+            double* const out_y = chunk_ys;
+            const Extended from = first;
+            const Extended by = step;
+            Extended prev = previous_y;
             for (long long i = begin; i < end; ++i) {
-              const Extended x = step * static_cast<Extended>(i) + first;
+              const Extended x = by * static_cast<Extended>(i) + from;
               const Extended y = sample(x, prev, memo);
               prev = y;
-              chunk_xs[i - begin] = static_cast<double>(x);
-              chunk_ys[i - begin] = static_cast<double>(y);
+              out_x[i - begin] = static_cast<double>(x);
+              out_y[i - begin] = static_cast<double>(y);
             }
+            chunk_last_y = prev;
           },
-          prev);
-      last_y[c] = prev;
+          chunk_last_y);
+      last_y[c] = chunk_last_y;
     };
     if (chunks > 1) {
       ParallelFor(static_cast<std::size_t>(chunks), compute, work.Threads());

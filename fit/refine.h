@@ -129,9 +129,11 @@ std::optional<Extended> TrialResidualSum(const DataPoints& points, Extended a, E
         work);
     if (!clean || !fp::RanClean(
                       [&] {
+                        Extended running = sum;
                         for (std::size_t k = 0; k < end - begin; ++k) {
-                          sum = sum + residuals[k] * residuals[k];
+                          running = running + residuals[k] * residuals[k];
                         }
+                        sum = running;
                       },
                       sum)) {
       return std::nullopt;
