@@ -209,7 +209,7 @@ void SampleCurve(CurveSink* curve, Extended first, Extended last, long long m, S
         continue;
       }
       // A sample of this chunk failed: add the samples one by one up to the failing operation.
-      previous_y = fp::RunChecked([&] {
+      previous_y = fp::RunChecked([&, begin = begin, end = end] {
         fp::Checked prev_checked = previous_y;
         LnMemo memo;
         for (long long i = begin; i < end; ++i) {
