@@ -10,6 +10,7 @@
 #include "data/grid_table.h"
 #include "fit/fit.h"
 #include "plot/chart.h"
+#include "plot/chart_curve.h"
 
 namespace tarvolen {
 namespace {
@@ -36,10 +37,10 @@ void FitLinearText(benchmark::State& state, const std::string& text) {
   FillGridFromText(text, grid);
   for (auto _ : state) {
     TChart chart;
+    ChartCurve curve(chart);
     FitFields fields;
     StringResultLines memo;
-    FitTarget target{grid, chart, fields, memo, '.'};
-    RunFit(Model::kLinear, target);
+    RunFit(Model::kLinear, {grid, &curve, fields, memo, '.'});
     benchmark::DoNotOptimize(memo.Lines().data());
   }
   state.SetItemsProcessed(state.iterations() * n);

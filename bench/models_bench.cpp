@@ -17,6 +17,7 @@
 #include "fit/procedure.h"
 #include "fit/refined_models.h"
 #include "plot/chart.h"
+#include "plot/chart_curve.h"
 
 namespace tarvolen {
 namespace {
@@ -75,7 +76,8 @@ template <class M>
 void CountIterations(benchmark::State& state, const GridTable& grid) {
   const fit::FirstPassResult<M> first = fit::FirstPass<M>(grid, '.');
   fit::RefinementLog log;
-  M::Solve(first.sums, first.points, first.n, &log);
+  fit::SolveContext context{{}, &log, std::nullopt};
+  M::Solve(first.sums, first.points, first.n, context);
   int halvings = 0;
   for (const fit::RefinementStep& step : log.steps) halvings += step.halvings;
   state.counters["iterations"] = static_cast<double>(log.steps.size());
@@ -87,10 +89,10 @@ void BM_Fit(benchmark::State& state, Model model) {
   const GridTable& grid = BenchGrid(model, rows);
   for (auto _ : state) {
     TChart chart;
+    ChartCurve curve(chart);
     FitFields fields;
     StringResultLines memo;
-    FitTarget target{grid, chart, fields, memo, '.'};
-    RunFit(model, target);
+    RunFit(model, {grid, &curve, fields, memo, '.'});
     benchmark::DoNotOptimize(memo.Lines().data());
     if (memo.Lines().empty()) state.SkipWithError("no report");
   }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -16,9 +15,7 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "cli/fast_start.h"
 #include "cli/outputs.h"
 #include "cli/run_control.h"
 #include "common/errors.h"
@@ -29,6 +26,7 @@
 #include "fit/fit.h"
 #include "plot/bitmap.h"
 #include "plot/chart.h"
+#include "plot/chart_curve.h"
 #include "plot/data_plot.h"
 #ifdef TARVOLEN_HAVE_RENDER
 #include "render/painter_canvas.h"
@@ -225,56 +223,6 @@ bool EndsWithPng(const std::string& name) {
 void PaintAsWindow(TChart& chart) { render::RenderChartImage(chart); }
 #endif
 
-// A fit of a large file allocates many small blocks (the text cells, the rows of the
-// refinement's matrices), and on a 4 kB page each first touch costs a page fault. The C
-// library's allocator backs its heap with 2 MB pages when GLIBC_TUNABLES asks for it, but reads
-// that setting only when a program starts: for a file of 1 MB or more the program therefore
-// starts itself once more with the setting added. Where that fails the run goes on as it is.
-void UseHugePagesForLargeFiles(int argc, char** argv, const Options& options) {
-  constexpr const char* kSetting = "glibc.malloc.hugetlb=1";
-  constexpr off_t kLargeFile = 1 << 20;
-  const char* tunables = std::getenv("GLIBC_TUNABLES");
-  if (std::getenv("TARVOLEN_FIT_RESTARTED") != nullptr ||
-      (tunables != nullptr && std::strstr(tunables, "glibc.malloc.hugetlb") != nullptr)) {
-    return;
-  }
-  struct stat file {};
-  if (stat(options.file.c_str(), &file) != 0 || !S_ISREG(file.st_mode) ||
-      file.st_size < kLargeFile) {
-    return;
-  }
-  const std::string value =
-      tunables != nullptr && *tunables != '\0' ? std::string(tunables) + ":" + kSetting : kSetting;
-  if (setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0 ||
-      setenv("TARVOLEN_FIT_RESTARTED", "1", 1) != 0) {
-    return;
-  }
-  std::vector<char*> arguments(argv, argv + argc);
-  arguments.push_back(nullptr);
-  execv("/proc/self/exe", arguments.data());
-  // Not restarted: carry on with the heap as it is.
-  if (tunables != nullptr) {
-    setenv("GLIBC_TUNABLES", tunables, 1);
-  } else {
-    unsetenv("GLIBC_TUNABLES");
-  }
-}
-
-#ifdef TARVOLEN_PICTURES_PROGRAM
-// Runs the same command line in the picture-drawing build beside this executable, which loads
-// Qt; returns only when that program cannot be started.
-[[noreturn]] void RunPicturesProgram(int argc, char** argv) {
-  std::string program = ProgramBeside(TARVOLEN_PICTURES_PROGRAM);
-  std::vector<char*> arguments(argv, argv + argc);
-  arguments[0] = program.data();
-  arguments.push_back(nullptr);
-  execv(program.c_str(), arguments.data());
-  std::cerr << "tarvolen-fit: cannot draw pictures: " << program << ": " << std::strerror(errno)
-            << '\n';
-  std::exit(1);
-}
-#endif
-
 int RunCommand(const Options& options) {
   const FormatSettings format = LocaleFormat(options.decimal_separator);
   const char separator = format.decimal_separator;
@@ -284,6 +232,7 @@ int RunCommand(const Options& options) {
   TChart chart;
   ConfigureChart1(chart);
   chart.SetLabelFormat(format);
+  ChartCurve curve(chart);
   FitFields fields;
   StringResultLines memo;
 
@@ -306,7 +255,7 @@ int RunCommand(const Options& options) {
 #ifdef TARVOLEN_HAVE_RENDER
   if (options.plot_out) {
     try {
-      PlotDataPoints(chart, grid, separator, fields.CurveSeries);
+      PlotDataPoints(chart, grid, separator, curve.Series());
     } catch (const Exception& error) {
       ShowError(error);
       status = 1;
@@ -315,8 +264,9 @@ int RunCommand(const Options& options) {
   }
 #endif
 
-  FitTarget target{grid, chart, fields, memo, separator};
-  target.keep_curve_points = options.plot_out.has_value() || options.curve_out.has_value();
+  // Without a picture or a curve file the samples are computed and checked but not kept.
+  const bool keep_curve = options.plot_out.has_value() || options.curve_out.has_value();
+  const FitTarget target{grid, keep_curve ? &curve : nullptr, fields, memo, separator};
   try {
     RunFit(options.model, target);
   } catch (const Exception& error) {
@@ -334,7 +284,7 @@ int RunCommand(const Options& options) {
 
   if (options.curve_out) {
     try {
-      WriteCurve(*options.curve_out, fields.CurveSeries, separator);
+      WriteCurve(*options.curve_out, curve.Series(), separator);
     } catch (const Exception& error) {
       ShowError(error);
       status = 1;
@@ -388,9 +338,6 @@ int Run(const Options& options) {
 int main(int argc, char** argv) {
   tarvolen::HoldStandardDescriptors();
   const tarvolen::Options options = tarvolen::ParseOptions(argc, argv);
-  tarvolen::UseHugePagesForLargeFiles(argc, argv, options);
-#ifdef TARVOLEN_PICTURES_PROGRAM
-  if (options.plot_out) tarvolen::RunPicturesProgram(argc, argv);
-#endif
+  tarvolen::StartFast(argc, argv, options.file, options.plot_out.has_value());
   return tarvolen::Run(options);
 }

@@ -82,8 +82,7 @@ std::string ReadFile(const std::string& path, std::optional<char> stop) {
     const std::size_t need = bytes.size() + count;
     if (need > bytes.capacity()) {
       const std::size_t doubled = std::max({2 * bytes.capacity(), need, kFirstBlock});
-      bytes.reserve(claimed >= need ? std::min(doubled, claimed) : doubled);
-      AdviseHugePages(bytes.data(), bytes.capacity());
+      ReserveOnHugePages(bytes, claimed >= need ? std::min(doubled, claimed) : doubled);
     }
     if (stop) {
       if (const void* at = std::memchr(chunk, *stop, count)) {

@@ -7,17 +7,39 @@
 // every operation is exact but slow, so arithmetic is written once as a template on its number
 // type and run in one of two ways:
 //
-//   * `Extended`: plain x87 arithmetic. The caller clears the flags, runs a whole row or block,
-//     and tests the flags once (`Clear`, `Raised`).
+//   * `Extended`: plain x87 arithmetic, the flags read once for a whole row, block or chunk.
 //   * `Checked`: every operation tests the flags right after itself and throws the matching
 //     error (`EInvalidOp`, `EZeroDivide`, `EOverflow`).
 //
-// The pattern is: run plainly; only when the flags show a fault, restore the state from before
-// and run the same code again checked, which then throws at the first failing operation.
+// The rule every pass follows, and the only places that clear or read the flags (`RanClean` for
+// a plain run, `RunChecked` for a checked one):
+//
+//   1. The flags are cleared right before the run, with a compiler barrier on either side.
+//   2. A plain run computes with `Extended` and leaves its results in memory: in locals it names
+//      to `RanClean`, or behind pointers and references (arrays, matrices, the caller's fields).
+//   3. After the run, a compiler barrier forces those results into memory before the one read of
+//      the flags: no operation of the run may move past the read. Flags are per thread, so a run
+//      on a worker thread sees only its own faults.
+//   4. The flags are cleared again. The run was clean when no fault bit was raised and it threw
+//      none of the system's errors (a bad cell text counts as unclean too).
+//   5. A run that was not clean is redone with `Checked` from the state before it; `RunChecked`
+//      clears the flags first, and the first failing operation (or bad text) then throws. Small
+//      scalar steps (start values, the statistics) run checked at once.
+//
+// Exceptions other than the system's errors (a cancelled fit, running out of memory) are no fault
+// of the data: they pass through `RanClean` untouched and end the pass.
 
+#if !defined(__x86_64__)
+#error "The fits read the x87 and SSE fault flags directly: Tarvolen builds for x86-64 only"
+#endif
+
+#include <bit>
 #include <cfenv>
 #include <cmath>
+#include <concepts>
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "common/errors.h"
 #include "common/extended.h"
@@ -77,6 +99,11 @@ namespace detail {
   if (const unsigned bits = RaisedBits()) Throw(bits);
   return r;
 }
+// The value of `result` must be in memory here, with every operation that produced it done.
+template <class T>
+[[gnu::always_inline]] inline void InMemory(T& result) {
+  asm volatile("" : : "r"(&result) : "memory");
+}
 }  // namespace detail
 
 // An extended real whose every operation tests the flags and throws at the first fault.
@@ -86,6 +113,8 @@ struct Checked {
   constexpr Checked(Extended x) : v(x) {}  // NOLINT: implicit on purpose, constants mix in
   explicit operator Extended() const { return v; }
 };
+static_assert(sizeof(Checked) == sizeof(Extended) && std::is_trivially_copyable_v<Checked>,
+              "a pass state converts between the two number types byte for byte");
 
 [[gnu::always_inline]] inline Checked operator+(Checked a, Checked b) {
   return detail::Done(detail::Pin(a.v) + detail::Pin(b.v));
@@ -137,54 +166,92 @@ inline double ToDouble(Checked x) {
   return d;
 }
 
-// Runs `body(T{})` with T = Extended and the flags cleared. When the run raised a fault or threw
-// one of the system's errors, the flags are cleared and `body(Checked{})` runs instead, so that
-// the error of the first failing operation (or the first bad text) is the one that escapes.
-// `body` must leave no trace of a plain run that failed: it commits its results only at its
-// end, or restores them itself before the checked run (see `GuardedRows`).
-template <class Body>
-void Guarded(Body&& body) {
+// Runs `run()` plainly under the rule above and tells whether it was clean. `results` are the
+// locals `run` leaves its results in (a running sum, a state copy); whatever else it writes
+// must be reached through pointers or references. A result is forced into memory for the whole
+// run, so a loop keeps its running values in locals of its own (registers) and stores them into
+// its results once, at its end. On return the flags are clear.
+template <class Run, class... Results>
+[[nodiscard]] bool RanClean(Run&& run, Results&... results) {
   Clear();
   bool clean = false;
   try {
-    body(Extended{});
+    run();
+    (detail::InMemory(results), ...);
+    asm volatile("" ::: "memory");
     clean = !Raised();
   } catch (const Exception&) {
     clean = false;
   }
-  if (clean) return;
   Clear();
-  body(Checked{});
+  return clean;
+}
+
+// Runs `run()`, which computes with `Checked`, from cleared flags: it throws the error of its
+// first failing operation. Returns what `run` returns.
+template <class Run>
+decltype(auto) RunChecked(Run&& run) {
+  Clear();
+  return run();
+}
+
+// The pass state `state` (a template S<T> on the number type) in the other number type, every
+// field included: the two number types share their layout, so the state is copied byte for byte
+// and a field added later cannot be forgotten on the rerun path.
+template <class To, template <class> class S, class From>
+S<To> Rebind(const S<From>& state) {
+  static_assert(sizeof(S<To>) == sizeof(S<From>) && std::is_trivially_copyable_v<S<From>> &&
+                    std::is_trivially_copyable_v<S<To>>,
+                "a pass state must be trivially copyable and laid out alike for both number types");
+  return std::bit_cast<S<To>>(state);
+}
+
+// Runs `body(T{})` with T = Extended under `RanClean`; when that was not clean, runs
+// `body(Checked{})` under `RunChecked`, so that the error of the first failing operation (or the
+// first bad text) is the one that escapes. `body` must leave no trace of a plain run that
+// failed: it commits its results only at its end, or restores them itself before the checked run
+// (see `GuardedRows`).
+template <class Body>
+void Guarded(Body&& body) {
+  if (RanClean([&] { body(Extended{}); })) return;
+  RunChecked([&] { body(Checked{}); });
 }
 
 // Runs `row(T{}, state, i)` for i in [begin, end) in blocks: each block runs plainly on a copy of
-// `state`, which is committed when the block ends clean. A block that raised a fault (or threw)
-// runs again checked from the state before it, so the error names the first failing row and
-// operation. `State` is a template `S<T>` constructible from `S<Extended>` and back.
+// `state`, which is committed when the block ends clean. A block that was not clean runs again
+// checked from the state before it, so the error names the first failing row and operation.
+// `State` is a template `S<T>` on the number type (see `Rebind`). `between(first)` runs before
+// each block (progress, cancellation).
+template <template <class> class State, class Row, std::invocable<std::size_t> Between>
+void GuardedRows(std::size_t begin, std::size_t end, State<Extended>& state, Row&& row,
+                 Between&& between, std::size_t block = 2048) {
+  for (std::size_t first = begin; first < end; first += block) {
+    between(first);
+    const std::size_t last = first + block < end ? first + block : end;
+    State<Extended> done;
+    if (RanClean(
+            [&] {
+              State<Extended> trial = state;
+              for (std::size_t i = first; i < last; ++i) row(Extended{}, trial, i);
+              done = trial;
+            },
+            done)) {
+      state = done;
+      continue;
+    }
+    State<Checked> checked = Rebind<Checked>(state);
+    RunChecked([&] {
+      for (std::size_t i = first; i < last; ++i) row(Checked{}, checked, i);
+    });
+    state = Rebind<Extended>(checked);
+  }
+}
+
 template <template <class> class State, class Row>
 void GuardedRows(std::size_t begin, std::size_t end, State<Extended>& state, Row&& row,
                  std::size_t block = 2048) {
-  for (std::size_t first = begin; first < end; first += block) {
-    const std::size_t last = first + block < end ? first + block : end;
-    State<Extended> trial = state;
-    Clear();
-    bool clean = false;
-    try {
-      for (std::size_t i = first; i < last; ++i) row(Extended{}, trial, i);
-      asm volatile("" ::: "memory");
-      clean = !Raised();
-    } catch (const Exception&) {
-      clean = false;
-    }
-    if (clean) {
-      state = trial;
-      continue;
-    }
-    Clear();
-    State<Checked> checked(state);
-    for (std::size_t i = first; i < last; ++i) row(Checked{}, checked, i);
-    state = State<Extended>(checked);
-  }
+  GuardedRows<State>(
+      begin, end, state, row, [](std::size_t) {}, block);
 }
 
 }  // namespace tarvolen::fp

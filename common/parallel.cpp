@@ -1,112 +1,176 @@
 #include "common/parallel.h"
 
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <mutex>
+#include <new>
 #include <stop_token>
+#include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace tarvolen {
 namespace {
 
-// A fixed set of threads started on first use. One job runs at a time; its indices are handed
-// out one by one to whichever thread asks next, the caller's thread among them.
+// More workers than this are never started, whatever a caller asks.
+constexpr std::size_t kMostWorkers = 63;
+
+// How deep the calling thread is inside tasks of a job: a ParallelFor from there runs inline.
+thread_local int task_depth = 0;
+
+class InsideTask {
+ public:
+  InsideTask() { ++task_depth; }
+  ~InsideTask() { --task_depth; }
+  InsideTask(const InsideTask&) = delete;
+  InsideTask& operator=(const InsideTask&) = delete;
+};
+
+// Threads started on demand and kept for the program's life. One job runs at a time; its indices
+// are handed out one by one to whichever thread asks next, the caller's thread among them.
 class WorkerPool {
  public:
-  explicit WorkerPool(std::size_t threads) : threads_(threads) {
-    for (std::size_t t = 1; t < threads; ++t) {
-      workers_.emplace_back([this](std::stop_token stop) { Work(stop); });
-    }
-  }
   ~WorkerPool() {
     for (std::jthread& worker : workers_) worker.request_stop();
     wake_.notify_all();
   }
 
-  std::size_t Threads() const { return threads_; }
+  std::size_t Started() {
+    std::lock_guard state(mutex_);
+    return workers_.size();
+  }
 
-  void Run(std::size_t count, const std::function<void(std::size_t)>& task) {
-    std::unique_lock lock(job_mutex_);  // one job at a time
+  void Run(std::size_t count, const std::function<void(std::size_t)>& task, std::size_t threads) {
+    std::lock_guard job(job_mutex_);  // one job at a time
+    const std::size_t helpers = StartWorkers(std::min(threads - 1, kMostWorkers));
+    std::uint64_t generation;
     {
       std::lock_guard state(mutex_);
       task_ = &task;
       count_ = count;
       next_ = 0;
-      done_ = 0;
-      ++generation_;
+      running_ = 0;
+      abandoned_ = false;
+      error_ = nullptr;
+      helpers_wanted_ = helpers;
+      helpers_joined_ = 0;
+      generation = ++generation_;
     }
-    wake_.notify_all();
-    Help();
-    std::unique_lock state(mutex_);
-    finished_.wait(state, [&] { return done_ == count_; });
-    task_ = nullptr;
+    if (helpers > 0) wake_.notify_all();
+    Help(generation);
+    std::exception_ptr error;
+    {
+      std::unique_lock state(mutex_);
+      finished_.wait(state, [&] { return running_ == 0; });
+      task_ = nullptr;
+      error = std::exchange(error_, nullptr);
+    }
+    if (error) std::rethrow_exception(error);
   }
 
  private:
+  // Starts workers until `wanted` are there or one cannot be started; returns how many there are.
+  std::size_t StartWorkers(std::size_t wanted) {
+    while (workers_.size() < wanted && !cannot_start_) {
+      try {
+        std::jthread worker([this](std::stop_token stop) { Work(stop); });
+        std::lock_guard state(mutex_);
+        workers_.push_back(std::move(worker));
+      } catch (const std::system_error&) {
+        cannot_start_ = true;  // a limit on threads: carry on with those there are
+      } catch (const std::bad_alloc&) {
+        cannot_start_ = true;
+      }
+    }
+    return std::min(workers_.size(), wanted);
+  }
+
   void Work(std::stop_token stop) {
     std::uint64_t seen = 0;
     for (;;) {
+      std::uint64_t generation;
       {
         std::unique_lock state(mutex_);
         if (!wake_.wait(state, stop, [&] { return generation_ != seen; })) return;
-        seen = generation_;
+        seen = generation = generation_;
+        if (task_ == nullptr || helpers_joined_ == helpers_wanted_) continue;
+        ++helpers_joined_;
       }
-      Help();
+      Help(generation);
     }
   }
 
-  // Takes indices of the current job until none is left.
-  void Help() {
+  // Takes indices of the job `generation` until none is left or the job is abandoned.
+  void Help(std::uint64_t generation) {
+    std::unique_lock state(mutex_);
     for (;;) {
-      std::size_t index;
-      const std::function<void(std::size_t)>* task;
+      if (generation_ != generation || abandoned_ || next_ == count_) return;
+      const std::size_t index = next_++;
+      const std::function<void(std::size_t)>* task = task_;
+      ++running_;
+      state.unlock();
+      std::exception_ptr error;
       {
-        std::lock_guard state(mutex_);
-        if (task_ == nullptr || next_ == count_) return;
-        index = next_++;
-        task = task_;
+        const InsideTask inside;
+        try {
+          (*task)(index);
+        } catch (...) {
+          error = std::current_exception();
+        }
       }
-      (*task)(index);
-      std::lock_guard state(mutex_);
-      if (++done_ == count_) finished_.notify_all();
+      state.lock();
+      if (error) {
+        if (!error_) error_ = error;
+        abandoned_ = true;
+      }
+      if (--running_ == 0) finished_.notify_all();
     }
   }
 
-  std::size_t threads_;
   std::mutex job_mutex_;
+  bool cannot_start_ = false;  // guarded by job_mutex_
   std::mutex mutex_;
   std::condition_variable_any wake_;
   std::condition_variable finished_;
+  // The current job, guarded by mutex_.
   const std::function<void(std::size_t)>* task_ = nullptr;
-  std::size_t count_ = 0, next_ = 0, done_ = 0;
+  std::size_t count_ = 0, next_ = 0, running_ = 0;
+  std::size_t helpers_wanted_ = 0, helpers_joined_ = 0;
+  bool abandoned_ = false;
+  std::exception_ptr error_;
   std::uint64_t generation_ = 0;
   std::vector<std::jthread> workers_;
 };
 
 WorkerPool& Pool() {
-  static WorkerPool pool(std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8));
+  static WorkerPool pool;
   return pool;
 }
 
-std::atomic<std::size_t> worker_limit{8};
-
 }  // namespace
 
-std::size_t WorkerCount() { return std::min(Pool().Threads(), worker_limit.load()); }
+std::size_t DefaultThreadCount() {
+  static const std::size_t count =
+      std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+  return count;
+}
 
-void SetWorkerLimit(std::size_t limit) { worker_limit = std::max<std::size_t>(limit, 1); }
+std::size_t StartedWorkerThreads() {
+  return Pool().Started();
+}
 
-void ParallelFor(std::size_t count, const std::function<void(std::size_t)>& task) {
+void ParallelFor(std::size_t count, const std::function<void(std::size_t)>& task,
+                 std::size_t threads) {
   if (count == 0) return;
-  WorkerPool& pool = Pool();
-  if (count == 1 || WorkerCount() == 1) {
+  if (threads == 0) threads = DefaultThreadCount();
+  if (count == 1 || threads == 1 || task_depth > 0) {
     for (std::size_t i = 0; i < count; ++i) task(i);
     return;
   }
-  pool.Run(count, task);
+  Pool().Run(count, task, threads);
 }
 
 }  // namespace tarvolen

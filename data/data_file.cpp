@@ -78,7 +78,7 @@ void FillRow(std::string_view line, int row, GridTable& grid) {
 
 }  // namespace
 
-void FillGridFromText(std::string_view bytes, GridTable& grid) {
+void FillGridFromText(std::string_view bytes, GridTable& grid, const Progress& progress) {
   const std::string_view text = bytes.substr(0, std::min(bytes.find('\0'), bytes.size()));
   const LineCount count = CountLines(text);
   const int max_rows = std::numeric_limits<int>::max() - 1;
@@ -91,7 +91,12 @@ void FillGridFromText(std::string_view bytes, GridTable& grid) {
   const char* p = text.data();
   const char* const end = p + text.size();
   char number[16];
+  constexpr int kChunkLines = 1 << 14;
+  const bool observed = progress.Observed();
   for (int row = 1; row <= line_count; ++row) {
+    if (observed && row % kChunkLines == 1) {
+      progress.Report(static_cast<std::size_t>(row - 1), static_cast<std::size_t>(line_count));
+    }
     const char* brk = p;
     while (brk < end && *brk != '\r' && *brk != '\n') ++brk;
     const std::string_view line(p, static_cast<std::size_t>(brk - p));
@@ -106,12 +111,16 @@ void FillGridFromText(std::string_view bytes, GridTable& grid) {
       if (*brk == '\r' && p < end && *p == '\n') ++p;
     }
   }
+  if (observed) {
+    progress.Report(static_cast<std::size_t>(line_count), static_cast<std::size_t>(line_count));
+  }
 }
 
-void LoadDataFile(const std::string& path, GridTable& grid) {
+void LoadDataFile(const std::string& path, GridTable& grid, const Progress& progress) {
   // The text ends at the first NUL: reading stops there too.
   const std::string bytes = ReadFileUntil(path, '\0');
-  FillGridFromText(bytes, grid);
+  progress.CheckStop();
+  FillGridFromText(bytes, grid, progress);
 }
 
 }  // namespace tarvolen

@@ -60,10 +60,8 @@ void GridTable::SwapCells(int col_a, int col_b, int row) {
 }
 
 void GridTable::ReserveRows(int rows) {
-  for (auto& column : columns_) {
-    column.reserve(static_cast<std::size_t>(std::max(rows, 0)));
-    AdviseHugePages(column.data(), column.capacity() * sizeof(std::string));
-  }
+  const auto count = static_cast<std::size_t>(std::max(rows, 0));
+  for (auto& column : columns_) ReserveOnHugePages(column, count);
 }
 
 int GridTable::StoredRows(int col) const {

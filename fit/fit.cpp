@@ -34,28 +34,39 @@ std::optional<Model> ParseModel(std::string_view text) {
   return std::nullopt;
 }
 
-void RunFit(Model model, FitTarget& target) {
+std::vector<std::string> ReportLines(const FitResult& result, char decimal_separator) {
+  std::vector<std::string> lines;
+  for (const FitCoefficient& coefficient : result.coefficients) {
+    lines.push_back(std::string(coefficient.name) + "= " +
+                    FloatToText(coefficient.value, decimal_separator));
+  }
+  lines.push_back("Standard Error= " + FloatToText(result.std_error, decimal_separator));
+  lines.push_back("correlation coefficient= " + FloatToText(result.corr_coef, decimal_separator));
+  return lines;
+}
+
+FitResult RunFit(Model model, const FitTarget& target) {
   switch (model) {
     case Model::kLinear:
-      return fit::RunProcedure<fit::Linear>(target);
+      return fit::RunProcedure<fit::Linear>(model, target);
     case Model::kQuadratic:
-      return fit::RunProcedure<fit::Quadratic>(target);
+      return fit::RunProcedure<fit::Quadratic>(model, target);
     case Model::kCompound:
-      return fit::RunProcedure<fit::Compound>(target);
+      return fit::RunProcedure<fit::Compound>(model, target);
     case Model::kLogarithmic:
-      return fit::RunProcedure<fit::Logarithmic>(target);
+      return fit::RunProcedure<fit::Logarithmic>(model, target);
     case Model::kExponential:
-      return fit::RunProcedure<fit::Exponential>(target);
+      return fit::RunProcedure<fit::Exponential>(model, target);
     case Model::kPower:
-      return fit::RunProcedure<fit::PowerModel>(target);
+      return fit::RunProcedure<fit::PowerModel>(model, target);
     case Model::kGeometric:
-      return fit::RunProcedure<fit::Geometric>(target);
+      return fit::RunProcedure<fit::Geometric>(model, target);
     case Model::kGeometric2:
-      return fit::RunProcedure<fit::Geometric2>(target);
+      return fit::RunProcedure<fit::Geometric2>(model, target);
     case Model::kInverse:
-      return fit::RunProcedure<fit::Inverse>(target);
+      return fit::RunProcedure<fit::Inverse>(model, target);
     case Model::kHyperbola:
-      return fit::RunProcedure<fit::Hyperbola>(target);
+      return fit::RunProcedure<fit::Hyperbola>(model, target);
   }
   throw EFitError("Unknown model");
 }

@@ -1,14 +1,19 @@
 #pragma once
 
+// The fits as the front ends use them: one call runs a model's whole fit on the grid's texts,
+// fills the results box, hands the curve to a sink and returns everything it computed.
+
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/curve_sink.h"
 #include "common/extended.h"
 #include "common/number_text.h"
+#include "common/progress.h"
 #include "data/grid_table.h"
-#include "plot/chart.h"
 
 namespace tarvolen {
 
@@ -52,25 +57,77 @@ class StringResultLines : public ResultLines {
   std::vector<std::string> lines_;
 };
 
-// What a fit leaves on the main window besides the chart and the results box.
+// What a fit leaves on the main window besides the chart and the results box. A fit that fails
+// leaves them as far as it got.
 struct FitFields {
-  TLineSeries* CurveSeries = nullptr;  // the current fitted curve, owned by the chart
-  Extended CurveXFirst = 0;            // X of data row 1 read by the last fit
-  Extended CurveXLast = 0;             // X of data row n read by the last fit
-  Extended StdError = 0;               // holds the running residual sum during the second pass
+  Extended CurveXFirst = 0;  // X of data row 1 read by the last fit
+  Extended CurveXLast = 0;   // X of data row n read by the last fit
+  Extended StdError = 0;     // holds the running residual sum during the second pass
   Extended CorrCoef = 0;
 };
 
-// Everything one fit reads and writes.
+// The converted cells of the data rows 1..n (index 0 is row 1), in grid order.
+struct DataPoints {
+  std::vector<Extended> x;
+  std::vector<Extended> y;
+  std::size_t Count() const { return x.size(); }
+};
+
+// How the Gauss–Newton refinement of the compound, exponential, power, geometric and geometric2
+// models ended.
+enum class RefinementEnd {
+  kConverged,  // a step lowered the residual sum by at most one millionth of it
+  kStalled,    // no halving of a step stopped raising the residual sum: the coefficients from
+               // before that step stand
+};
+
+struct RefinementSummary {
+  int iterations = 0;  // steps taken
+  RefinementEnd end = RefinementEnd::kConverged;
+};
+
+// One coefficient as the report names it.
+struct FitCoefficient {
+  const char* name;  // "a", "b", "c"
+  Extended value;
+};
+
+// Everything a successful fit computed, for a caller that wants more than the report lines.
+struct FitResult {
+  Model model = Model::kLinear;
+  std::vector<FitCoefficient> coefficients;  // in report order
+  std::size_t n = 0;                         // data rows
+  Extended ybar = 0;                         // the mean of Y, a running sum of y/n
+  // The sums of the second pass, on the untransformed Y: explained, total and residual.
+  Extended ssr = 0, sst = 0, sse = 0;
+  Extended std_error = 0;  // sqrt(SSE / (n - 2)), for every model
+  Extended corr_coef = 0;  // sqrt(SSR / SST)
+  Extended curve_x_first = 0, curve_x_last = 0;
+  std::optional<RefinementSummary> refinement;  // the refined models only
+  DataPoints points;                            // the data the fit ran on
+};
+
+// The report lines of `result`: each coefficient, then "Standard Error= " and "correlation
+// coefficient= ", with the decimal separator given.
+std::vector<std::string> ReportLines(const FitResult& result, char decimal_separator);
+
+// Everything one fit reads and writes. The fit touches nothing else, so a fit can run on any
+// thread with inputs of its own (a copy of the grid, a RecordedCurve, fields and lines of its
+// own) and its outputs applied to the window afterwards.
 struct FitTarget {
   const GridTable& grid;
-  TChart& chart;
+  // The curve's samples go here; null: they are computed and checked as always but not kept
+  // (a caller that shows neither the chart nor the curve).
+  CurveSink* curve;
   FitFields& fields;
   ResultLines& memo;
   char decimal_separator = '.';
-  // False: the curve's samples are computed and checked as always but not stored, for a caller
-  // that shows neither the chart nor the curve (the command line without a picture).
-  bool keep_curve_points = true;
+  // Threads the fit's passes may use, the calling one included; 0: as many as there are cores
+  // (at most eight). The results are the same for any number.
+  std::size_t threads = 0;
+  // Told how far the fit got, and asked between chunks whether to stop (then the fit throws
+  // `Cancelled`, leaving what it changed so far as a failure would). May be null.
+  ProgressObserver* observer = nullptr;
 };
 
 // Our own message for a system the data do not determine (an exact zero pivot, or fewer distinct
@@ -83,7 +140,7 @@ inline constexpr const char* kSingularMessage =
 // solves, replaces the fitted curve by 20·n + 1 samples between the first and the last row's X,
 // computes the standard error and correlation coefficient and appends the report lines.
 // Throws the error that ended the fit; what the fit left behind then follows from the step that
-// failed (results box empty; chart and fields as far as the fit got).
-void RunFit(Model model, FitTarget& target);
+// failed (results box empty; curve and fields as far as the fit got).
+FitResult RunFit(Model model, const FitTarget& target);
 
 }  // namespace tarvolen

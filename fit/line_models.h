@@ -40,22 +40,23 @@ struct LineThrough {
     s.sxy = s.sxy + u * v;
   }
 
-  static Coefficients Solve(const Sums<Extended>& s, const DataPoints& points, Extended) {
+  static Coefficients Solve(const Sums<Extended>& s, const DataPoints& points, Extended,
+                            SolveContext&) {
     RequireDistinctX(points, 2);
     const auto line = SolveNormal2(s.s0, s.sx, s.sxx, s.sy, s.sxy);
     return Shape::FromLine(line[0], line[1]);
   }
 
   template <class T>
-  static T Fitted(const Coefficients& c, T x) {
+  static T Fitted(const Coefficients& c, T x, LnMemo&) {
     return Shape::Value(c, x);
   }
   template <class T>
-  static T Sample(const Coefficients& c, T x, T previous_y) {
+  static T Sample(const Coefficients& c, T x, T previous_y, LnMemo&) {
     return Shape::Sample(c, x, previous_y);
   }
   static std::array<ReportValue, 2> Report(const Coefficients& c) {
-    return {{{"a= ", c.a}, {"b= ", c.b}}};
+    return {{{"a", c.a}, {"b", c.b}}};
   }
 };
 
@@ -112,10 +113,11 @@ struct Hyperbola {
   }
   // a = 1/k, then b = m·a with the new a; k = 0 divides by zero.
   static CoefficientPair FromLine(Extended k, Extended m) {
-    fp::Clear();
-    const fp::Checked a = fp::Checked(1) / fp::Checked(k);
-    const fp::Checked b = fp::Checked(m) * a;
-    return {a.v, b.v};
+    return fp::RunChecked([&] {
+      const fp::Checked a = fp::Checked(1) / fp::Checked(k);
+      const fp::Checked b = fp::Checked(m) * a;
+      return CoefficientPair{a.v, b.v};
+    });
   }
   template <class T>
   static T Value(const CoefficientPair& c, T x) {

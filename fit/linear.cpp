@@ -14,7 +14,7 @@ RCOVec SolveNormal(const RCOMat& a, const RCOMat& rhs) {
     RCOMat inverse = ZeroMatrix(order, order);
     RCOMat solution = ZeroMatrix(order, 1);
     if (MatInverse<T>(normal, inverse) == kMatSingular) throw EFitError(kSingularMessage);
-    MatMult<T>(inverse, rhs, solution);
+    static_cast<void>(MatMult<T>(inverse, rhs, solution));
     result.resize(static_cast<std::size_t>(order));
     for (int i = 0; i < order; ++i) result[i] = solution[i][0];
   });

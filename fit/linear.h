@@ -28,13 +28,8 @@ std::array<Extended, 2> SolveNormal2(Extended s0, Extended sx, Extended sxx, Ext
 struct Linear {
   template <class T>
   struct Sums {
-    T ybar = Extended(0), s0 = Extended(0), sx = Extended(0), sxx = Extended(0),
-      sy = Extended(0), sxy = Extended(0);
-    Sums() = default;
-    template <class U>
-    explicit Sums(const Sums<U>& o)
-        : ybar(fp::Value(o.ybar)), s0(fp::Value(o.s0)), sx(fp::Value(o.sx)),
-          sxx(fp::Value(o.sxx)), sy(fp::Value(o.sy)), sxy(fp::Value(o.sxy)) {}
+    T ybar = Extended(0), s0 = Extended(0), sx = Extended(0), sxx = Extended(0), sy = Extended(0),
+      sxy = Extended(0);
   };
 
   template <class T>
@@ -54,22 +49,23 @@ struct Linear {
     Extended a, b;
   };
 
-  static Coefficients Solve(const Sums<Extended>& s, const DataPoints& points, Extended) {
+  static Coefficients Solve(const Sums<Extended>& s, const DataPoints& points, Extended,
+                            SolveContext&) {
     RequireDistinctX(points, 2);
     const auto solution = SolveNormal2(s.s0, s.sx, s.sxx, s.sy, s.sxy);
     return {solution[0], solution[1]};
   }
 
   template <class T>
-  static T Fitted(const Coefficients& c, T x) {
+  static T Fitted(const Coefficients& c, T x, LnMemo&) {
     return T(c.b) * x + T(c.a);
   }
   template <class T>
-  static T Sample(const Coefficients& c, T x, T) {
-    return Fitted(c, x);
+  static T Sample(const Coefficients& c, T x, T, LnMemo& memo) {
+    return Fitted(c, x, memo);
   }
   static std::array<ReportValue, 2> Report(const Coefficients& c) {
-    return {{{"a= ", c.a}, {"b= ", c.b}}};
+    return {{{"a", c.a}, {"b", c.b}}};
   }
 };
 

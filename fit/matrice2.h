@@ -2,7 +2,9 @@
 
 // Dense linear algebra of the fits (`Matrice2`): product, transpose and inverse of dynamically
 // sized matrices of extended reals. The routines raise nothing: an operation that cannot be
-// carried out sets the status `MatError` and leaves its output exactly as it was. Floating-point
+// carried out returns its status (a `MatError` other than kMatOk) and leaves its output exactly
+// as it was. They keep no state between calls, so fits on several threads use them at once.
+// Floating-point
 // faults inside them (an overflow while eliminating, say) reach the caller as the flags or, with
 // the checked number type, as the error of the first failing operation.
 //
@@ -71,15 +73,13 @@ class RCOMat {
   std::vector<Extended> values_;
 };
 
-// Status codes of the last operation.
-inline constexpr int kMatOk = 0;
-inline constexpr int kMatSingular = 3;
-inline constexpr int kMatDimensions = 4;
-inline constexpr int kMatEmpty = 5;
-
-// The status of the last operation. One variable for the whole program: the routines are
-// neither re-entrant nor thread-safe.
-inline int MatError = kMatOk;
+// The status a routine returns.
+enum MatError : int {
+  kMatOk = 0,
+  kMatSingular = 3,    // a zero pivot
+  kMatDimensions = 4,  // operands whose sizes do not fit together
+  kMatEmpty = 5,       // an operand without rows
+};
 
 // A rows x cols matrix of zeros.
 inline RCOMat ZeroMatrix(int rows, int cols) {
@@ -88,17 +88,14 @@ inline RCOMat ZeroMatrix(int rows, int cols) {
   return m;
 }
 
-// rows := number of rows; cols := number of columns (0 without rows). MatError := 0, or 5 when
-// `a` has no rows.
-inline void MatSize(const RCOMat& a, int& rows, int& cols) {
-  MatError = kMatOk;
+// rows := number of rows; cols := number of columns (0 without rows). Returns kMatOk, or
+// kMatEmpty when `a` has no rows.
+[[nodiscard]] inline MatError MatSize(const RCOMat& a, int& rows, int& cols) {
   cols = 0;
   rows = static_cast<int>(a.size());
-  if (rows == 0) {
-    MatError = kMatEmpty;
-  } else {
-    cols = static_cast<int>(a.Cols());
-  }
+  if (rows == 0) return kMatEmpty;
+  cols = static_cast<int>(a.Cols());
+  return kMatOk;
 }
 
 namespace detail {
@@ -111,13 +108,11 @@ inline void Resize(RCOMat& m, int rows, int cols) {
 // c := a * b, re-sized to rows(a) x cols(b). Each element sums a[i][k] * b[k][j] + s for k
 // rising. On an empty operand (5) or inner dimensions that differ (4), c is untouched.
 template <class T = Extended>
-int MatMult(const RCOMat& a, const RCOMat& b, RCOMat& c) {
+[[nodiscard]] MatError MatMult(const RCOMat& a, const RCOMat& b, RCOMat& c) {
   int ra, ca, rb, cb;
-  MatSize(a, ra, ca);
-  if (MatError != kMatOk) return MatError;
-  MatSize(b, rb, cb);
-  if (MatError != kMatOk) return MatError;
-  if (ca != rb) return MatError = kMatDimensions;
+  if (const MatError status = MatSize(a, ra, ca); status != kMatOk) return status;
+  if (const MatError status = MatSize(b, rb, cb); status != kMatOk) return status;
+  if (ca != rb) return kMatDimensions;
   detail::Resize(c, ra, cb);
   for (int i = 0; i < ra; ++i) {
     for (int j = 0; j < cb; ++j) {
@@ -126,30 +121,30 @@ int MatMult(const RCOMat& a, const RCOMat& b, RCOMat& c) {
       c[i][j] = fp::Value(s);
     }
   }
-  return MatError;
+  return kMatOk;
 }
 
 // t := transpose of a, re-sized to cols(a) x rows(a). On an empty operand t is untouched.
-inline int MatTranspose(const RCOMat& a, RCOMat& t) {
+[[nodiscard]] inline MatError MatTranspose(const RCOMat& a, RCOMat& t) {
   int rows, cols;
-  MatSize(a, rows, cols);
-  if (MatError != kMatOk) return MatError;
+  if (const MatError status = MatSize(a, rows, cols); status != kMatOk) return status;
   detail::Resize(t, cols, rows);
   for (int i = 0; i < rows; ++i) {
     for (int j = 0; j < cols; ++j) t[j][i] = a[i][j];
   }
-  return MatError;
+  return kMatOk;
 }
 
 // Factorises the n x n matrix `a` in place by elimination with complete pivoting, storing the
 // inverse of the lower factor: afterwards the upper triangle with the diagonal holds U and the
 // strict lower triangle holds that of M, with M unit lower triangular and M·P·A·Q = U. P takes
-// row row_perm[i] of A to row i, Q column col_perm[j] to column j. An exact zero pivot, or a zero
-// left on the diagonal, sets MatError to 3 and leaves `a` partly factored.
+// row row_perm[i] of A to row i, Q column col_perm[j] to column j. Returns kMatOk, or
+// kMatSingular for an exact zero pivot or a zero left on the diagonal, leaving `a` partly
+// factored.
 template <class T = Extended>
-void LUDecompose(int n, RCOMat& a, RCoVecE& col_perm, RCoVecE& row_perm) {
+[[nodiscard]] MatError LUDecompose(int n, RCOMat& a, RCoVecE& col_perm, RCoVecE& row_perm) {
   for (int i = 0; i < n; ++i) col_perm[i] = row_perm[i] = i;
-  for (int k = 0; k + 1 < n && MatError == kMatOk; ++k) {
+  for (int k = 0; k + 1 < n; ++k) {
     // The first largest element in row-by-row order wins; (k, k) wins every tie it is part of.
     Extended best = std::abs(a[k][k]);
     int p = k, q = k;
@@ -162,10 +157,7 @@ void LUDecompose(int n, RCOMat& a, RCoVecE& col_perm, RCoVecE& row_perm) {
         }
       }
     }
-    if (best == 0) {
-      MatError = kMatSingular;
-      break;
-    }
+    if (best == 0) return kMatSingular;
     if (q != k) {
       for (int i = 0; i < n; ++i) std::swap(a[i][k], a[i][q]);
       std::swap(col_perm[k], col_perm[q]);
@@ -182,14 +174,10 @@ void LUDecompose(int n, RCOMat& a, RCoVecE& col_perm, RCoVecE& row_perm) {
       a[i][k] = fp::Value(-f);
     }
   }
-  if (MatError == kMatOk) {
-    for (int i = 0; i < n; ++i) {
-      if (a[i][i] == 0) {
-        MatError = kMatSingular;
-        break;
-      }
-    }
+  for (int i = 0; i < n; ++i) {
+    if (a[i][i] == 0) return kMatSingular;
   }
+  return kMatOk;
 }
 
 // x := solution of the unfactored system A·x = b, from the factors of LUDecompose. `x` and `b`
@@ -206,23 +194,22 @@ void LUSolve(const RCOMat& a, int n, RCOVec& x, const RCoVecE& row_perm, const R
     y[i] = fp::Value(s / T(a[i][i]));
   }
   for (int i = 0; i < n; ++i) x[col_perm[i]] = y[i];
-  MatError = kMatOk;
 }
 
 // b := inverse of the square matrix a, re-sized to n x n; `a` is overwritten by its factors.
-// A non-square a (4) or an empty one (5) leaves both untouched; a singular one (3) leaves b
-// untouched and a partly factored.
+// A non-square a (kMatDimensions) or an empty one (kMatEmpty) leaves both untouched; a singular
+// one (kMatSingular) leaves b untouched and a partly factored.
 template <class T = Extended>
-int MatInverse(RCOMat& a, RCOMat& b) {
+[[nodiscard]] MatError MatInverse(RCOMat& a, RCOMat& b) {
   int rows, cols;
-  MatSize(a, rows, cols);
-  if (MatError != kMatOk) return MatError;
-  if (rows != cols) return MatError = kMatDimensions;
+  if (const MatError status = MatSize(a, rows, cols); status != kMatOk) return status;
+  if (rows != cols) return kMatDimensions;
   const int n = rows;
   RCOVec x(static_cast<std::size_t>(n), 0);
   RCoVecE col_perm(static_cast<std::size_t>(n)), row_perm(static_cast<std::size_t>(n));
-  LUDecompose<T>(n, a, col_perm, row_perm);
-  if (MatError != kMatOk) return MatError;
+  if (const MatError status = LUDecompose<T>(n, a, col_perm, row_perm); status != kMatOk) {
+    return status;
+  }
   detail::Resize(b, n, n);
   for (int c = 0; c < n; ++c) {
     std::fill(x.begin(), x.end(), Extended(0));
@@ -230,7 +217,7 @@ int MatInverse(RCOMat& a, RCOMat& b) {
     LUSolve<T>(a, n, x, row_perm, col_perm, x);
     for (int i = 0; i < n; ++i) b[i][c] = x[i];
   }
-  return MatError;
+  return kMatOk;
 }
 
 }  // namespace tarvolen

@@ -29,7 +29,8 @@ T IntPower(T base, std::int64_t exponent) {
 // the logarithm of one base many times (one base raised to many exponents, or a base raised and
 // then its logarithm used again). The values stay exactly those without the memo: ln is the same
 // function of the same base. Only positive bases are remembered, so a logarithm that faults is
-// always taken afresh and faults where it would.
+// always taken afresh and faults where it would. A memo belongs to one chunk of work on one
+// thread: it is never shared between threads, nor kept from one fit to the next.
 struct LnMemo {
   Extended base = 0;  // 0: nothing remembered
   Extended ln = 0;

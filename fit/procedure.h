@@ -1,24 +1,34 @@
 #pragma once
 
-// The fit procedure shared by the ten models. A model type supplies what differs:
+// The fit procedure shared by the ten models. A model type supplies what differs (checked by the
+// concept `FitModel` below):
 //
-//   template <class T> struct Sums          first-pass accumulators (Ȳ among them), constructible
-//                                           from Sums<U>; `ybar` is the running sum of y/n
+//   template <class T> struct Sums          first-pass accumulators (Ȳ among them) over the
+//                                           number type T, trivially copyable (see fp::Rebind);
+//                                           `ybar` is the running sum of y/n
 //   FirstRow(Sums<T>&, RowReader<T>&, T n)  one row of the first pass; reads X and Y itself, in
 //                                           the model's order, transforming X before Y is read
 //   Coefficients                            the solved coefficients
-//   Solve(const Sums<Extended>&, const DataPoints&, Extended n) -> Coefficients
+//   Solve(const Sums<Extended>&, const DataPoints&, Extended n, SolveContext&) -> Coefficients
 //                                           step 4, including any refinement; throws on failure
-//   Fitted(const Coefficients&, T x) -> T   ŷ(x), evaluated in the model's order
-//   Sample(const Coefficients&, T x, T previous_y) -> T
+//   Fitted(const Coefficients&, T x, LnMemo&) -> T
+//                                           ŷ(x), evaluated in the model's order
+//   Sample(const Coefficients&, T x, T previous_y, LnMemo&) -> T
 //                                           ŷ at a curve sample (the hyperbola guards its pole)
-//   Report(const Coefficients&)             the coefficient lines, in order
+//   Report(const Coefficients&)             the coefficients' names and values, in order
+//
+// The LnMemo handed to Fitted and Sample belongs to the chunk of rows or samples at hand, on one
+// thread: a model may remember a logarithm there from one row to the next (fit/power.h).
 //
 // Floating-point faults end the fit at the first failing operation: each pass runs plainly in
 // blocks and reruns a block checked only when its flags show a fault (see common/fp_check.h).
 
 #include <algorithm>
+#include <concepts>
+#include <iterator>
+#include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -28,16 +38,9 @@
 #include "common/number_text.h"
 #include "common/parallel.h"
 #include "fit/fit.h"
+#include "fit/power.h"
 
 namespace tarvolen::fit {
-
-// The converted cells of the data rows 1..n (index 0 is row 1). The grid cannot change while
-// a fit runs, so the later passes use these numbers instead of converting the texts again.
-struct DataPoints {
-  std::vector<Extended> x;
-  std::vector<Extended> y;
-  std::size_t Count() const { return x.size(); }
-};
 
 // Reads the cells of one data row during the first pass, keeping the numbers.
 template <class T>
@@ -70,43 +73,85 @@ class RowReader {
 template <class T>
 struct SecondPassSums {
   T ssr = Extended(0), sst = Extended(0), sse = Extended(0);
-  SecondPassSums() = default;
-  template <class U>
-  explicit SecondPassSums(const SecondPassSums<U>& o)
-      : ssr(fp::Value(o.ssr)), sst(fp::Value(o.sst)), sse(fp::Value(o.sse)) {}
 };
 
-// One label and value of the report.
+// One name and value of the report.
 struct ReportValue {
-  const char* label;
+  const char* name;
   Extended value;
 };
 
-// Step 5: frees the previous curve and attaches a new, empty line series.
-TLineSeries& ReplaceCurve(TChart& chart, FitFields& fields);
+struct RefinementLog;
+
+// What the solve step works with besides the sums and the data, and what it tells about itself.
+struct SolveContext {
+  WorkContext work;
+  RefinementLog* log = nullptr;  // the refinement's course, step by step, when wanted
+  std::optional<RefinementSummary> refinement;  // set by the refined models
+};
+
+// The interface of a model, as the procedure uses it; see the top of this file.
+template <class M>
+concept HasPassSums = requires {
+  typename M::template Sums<Extended>;
+  typename M::template Sums<fp::Checked>;
+  typename M::Coefficients;
+  requires std::is_trivially_copyable_v<typename M::template Sums<Extended>>;
+};
+
+template <class M>
+concept HasFirstRow = requires(typename M::template Sums<Extended>& sums,
+                               typename M::template Sums<fp::Checked>& checked_sums,
+                               RowReader<Extended>& row, RowReader<fp::Checked>& checked_row,
+                               Extended n, fp::Checked checked_n) {
+  M::FirstRow(sums, row, n);
+  M::FirstRow(checked_sums, checked_row, checked_n);
+};
+
+template <class M>
+concept HasSolve = requires(const typename M::template Sums<Extended>& sums,
+                            const DataPoints& points, Extended n, SolveContext& context) {
+  { M::Solve(sums, points, n, context) } -> std::same_as<typename M::Coefficients>;
+};
+
+template <class M>
+concept HasCurve = requires(const typename M::Coefficients& c, Extended x, fp::Checked cx,
+                            LnMemo& memo) {
+  { M::Fitted(c, x, memo) } -> std::same_as<Extended>;
+  { M::Fitted(c, cx, memo) } -> std::same_as<fp::Checked>;
+  { M::Sample(c, x, x, memo) } -> std::same_as<Extended>;
+  { M::Sample(c, cx, cx, memo) } -> std::same_as<fp::Checked>;
+};
+
+template <class M>
+concept HasReport = requires(const typename M::Coefficients& c) {
+  { *std::begin(M::Report(c)) } -> std::convertible_to<ReportValue>;
+};
+
+template <class M>
+concept FitModel = HasPassSums<M> && HasFirstRow<M> && HasSolve<M> && HasCurve<M> && HasReport<M>;
 
 // Step 7: adds the 20·n + 1 samples x_i = ((last - first) / m)·i + first, i = 0..m, with
-// y = sample(x_i, y_{i-1}). Points are added in order of i; a failing sample ends the fit with
-// the points before it on the curve. Without a curve the samples are computed and checked the
-// same way but not kept.
+// y = sample(x_i, y_{i-1}, memo), to `curve`. Points are added in order of i; a failing sample ends
+// the fit with the points before it on the curve. Without a curve the samples are computed and
+// checked the same way but not kept.
 //
 // Samples are computed plainly in chunks and committed in order when a chunk ends clean; a chunk
-// that raised a fault is computed again one sample at a time, checked, adding each point, so the
+// that was not clean is computed again one sample at a time, checked, adding each point, so the
 // curve ends just before the failing operation. When no sample reads the previous one, the
-// chunks of a round are spread over the cores.
+// chunks of a round are spread over the work's threads.
 template <class SampleFn>
-void SampleCurve(TLineSeries* curve, Extended first, Extended last, long long m,
-                 SampleFn&& sample, bool samples_independent = true) {
-  fp::Clear();
-  const fp::Checked step_checked = (fp::Checked(last) - fp::Checked(first)) /
-                                   fp::Checked(static_cast<Extended>(m));
-  const Extended step = step_checked.v;
-  if (curve) curve->ReservePoints(static_cast<std::size_t>(m) + 1, last < first);
+void SampleCurve(CurveSink* curve, Extended first, Extended last, long long m, SampleFn&& sample,
+                 bool samples_independent, const WorkContext& work) {
+  const Extended step = fp::RunChecked([&] {
+    return ((fp::Checked(last) - fp::Checked(first)) / fp::Checked(static_cast<Extended>(m))).v;
+  });
+  if (curve) curve->Reserve(static_cast<std::size_t>(m) + 1, last < first);
 
   constexpr long long kChunk = 4096;
   const long long count = m + 1;
   const long long per_round =
-      samples_independent && count > kChunk ? 4 * static_cast<long long>(WorkerCount()) : 1;
+      samples_independent && count > kChunk ? 4 * static_cast<long long>(work.Threads()) : 1;
   std::vector<double> xs(static_cast<std::size_t>(per_round * kChunk));
   std::vector<double> ys(xs.size());
   std::vector<Extended> last_y(static_cast<std::size_t>(per_round));
@@ -114,35 +159,41 @@ void SampleCurve(TLineSeries* curve, Extended first, Extended last, long long m,
   Extended previous_y = 0;
 
   for (long long round = 0; round < count; round += per_round * kChunk) {
+    work.progress.Report(static_cast<std::size_t>(round), static_cast<std::size_t>(count));
     const long long chunks = std::min(per_round, (count - round + kChunk - 1) / kChunk);
     auto chunk_range = [&](std::size_t c) {
       const long long begin = round + static_cast<long long>(c) * kChunk;
       return std::pair{begin, std::min(begin + kChunk, count)};
     };
     auto compute = [&](std::size_t c) {
+      work.progress.CheckStop();
       const auto [begin, end] = chunk_range(c);
       double* chunk_xs = xs.data() + c * kChunk;
       double* chunk_ys = ys.data() + c * kChunk;
-      fp::Clear();
-      Extended prev = previous_y;
-      try {
-        for (long long i = begin; i < end; ++i) {
-          const Extended x = step * static_cast<Extended>(i) + first;
-          const Extended y = sample(x, prev);
-          prev = y;
-          chunk_xs[i - begin] = static_cast<double>(x);
-          chunk_ys[i - begin] = static_cast<double>(y);
-        }
-        asm volatile("" ::: "memory");
-        clean[c] = !fp::Raised();
-      } catch (...) {
-        clean[c] = false;
-      }
-      last_y[c] = prev;
-      fp::Clear();
+      Extended chunk_last_y = 0;
+      LnMemo memo;
+      clean[c] = fp::RanClean(
+          [&, begin = begin, end = end] {
+            // Locals of the loop's own, so that they stay in registers across the calls it makes.
+            double* const out_x = chunk_xs;
+            double* const out_y = chunk_ys;
+            const Extended from = first;
+            const Extended by = step;
+            Extended prev = previous_y;
+            for (long long i = begin; i < end; ++i) {
+              const Extended x = by * static_cast<Extended>(i) + from;
+              const Extended y = sample(x, prev, memo);
+              prev = y;
+              out_x[i - begin] = static_cast<double>(x);
+              out_y[i - begin] = static_cast<double>(y);
+            }
+            chunk_last_y = prev;
+          },
+          chunk_last_y);
+      last_y[c] = chunk_last_y;
     };
     if (chunks > 1) {
-      ParallelFor(static_cast<std::size_t>(chunks), compute);
+      ParallelFor(static_cast<std::size_t>(chunks), compute, work.Threads());
     } else {
       compute(0);
     }
@@ -151,25 +202,27 @@ void SampleCurve(TLineSeries* curve, Extended first, Extended last, long long m,
       const auto [begin, end] = chunk_range(c);
       if (clean[c]) {
         if (curve) {
-          curve->AddPoints(xs.data() + c * kChunk, ys.data() + c * kChunk,
-                           static_cast<std::size_t>(end - begin));
+          curve->Add(xs.data() + c * kChunk, ys.data() + c * kChunk,
+                     static_cast<std::size_t>(end - begin));
         }
         previous_y = last_y[c];
         continue;
       }
       // A sample of this chunk failed: add the samples one by one up to the failing operation.
-      fp::Clear();
-      fp::Checked prev_checked = previous_y;
-      for (long long i = begin; i < end; ++i) {
-        const fp::Checked x =
-            fp::Checked(step) * fp::Checked(static_cast<Extended>(i)) + fp::Checked(first);
-        const fp::Checked y = sample(x, prev_checked);
-        const double xd = fp::ToDouble(x);
-        const double yd = fp::ToDouble(y);
-        if (curve) curve->AddPoint(xd, yd);
-        prev_checked = y;
-      }
-      previous_y = prev_checked.v;
+      previous_y = fp::RunChecked([&, begin = begin, end = end] {
+        fp::Checked prev_checked = previous_y;
+        LnMemo memo;
+        for (long long i = begin; i < end; ++i) {
+          const fp::Checked x =
+              fp::Checked(step) * fp::Checked(static_cast<Extended>(i)) + fp::Checked(first);
+          const fp::Checked y = sample(x, prev_checked, memo);
+          const double xd = fp::ToDouble(x);
+          const double yd = fp::ToDouble(y);
+          if (curve) curve->Add(&xd, &yd, 1);
+          prev_checked = y;
+        }
+        return prev_checked.v;
+      });
     }
   }
 }
@@ -192,7 +245,7 @@ struct CoefficientPair {
 // n, the row count as an extended real.
 template <class M>
 struct FirstPassResult {
-  typename M::template Sums<Extended> sums;
+  typename M::template Sums<Extended> sums{};
   DataPoints points;
   Extended n = 0;
 };
@@ -201,46 +254,49 @@ struct FirstPassResult {
 // sums in the model's order. Throws the conversion error of the first bad text, or the error of
 // the first failing operation, naming the first row in row order.
 template <class M>
-FirstPassResult<M> FirstPass(const GridTable& grid, char separator) {
+FirstPassResult<M> FirstPass(const GridTable& grid, char separator, const WorkContext& work = {}) {
   FirstPassResult<M> result;
   const int n = grid.RowCount() - 1;
+  const auto rows = static_cast<std::size_t>(std::max(n, 0));
   result.n = static_cast<Extended>(n);
   // Room for every row, filled as the rows are read: a long grid whose first row is bad costs
   // no memory for the rest.
-  for (std::vector<Extended>* column : {&result.points.x, &result.points.y}) {
-    column->reserve(static_cast<std::size_t>(n));
-    AdviseHugePages(column->data(), column->capacity() * sizeof(Extended));
-  }
+  ReserveOnHugePages(result.points.x, rows);
+  ReserveOnHugePages(result.points.y, rows);
   fp::GuardedRows<M::template Sums>(
-      0, static_cast<std::size_t>(n), result.sums, [&](auto tag, auto& s, std::size_t i) {
+      0, rows, result.sums,
+      [&](auto tag, auto& s, std::size_t i) {
         using T = decltype(tag);
         RowReader<T> row(grid, result.points, i, separator);
         M::FirstRow(s, row, T(result.n));
-      });
+      },
+      [&](std::size_t first) { work.progress.Report(first, rows); });
   return result;
 }
 
 // The whole procedure for one model.
-template <class M>
-void RunProcedure(FitTarget& target) {
+template <FitModel M>
+FitResult RunProcedure(Model model, const FitTarget& target) {
   const GridTable& grid = target.grid;
   const char separator = target.decimal_separator;
   FitFields& fields = target.fields;
+  const WorkContext work{target.threads, Progress(target.observer)};
 
   // 1. Empty the results box.
   target.memo.Clear();
 
   // 2-3. First pass over rows 1..n: convert X, then Y, and add to the sums.
   const int n = grid.RowCount() - 1;
-  const FirstPassResult<M> first = FirstPass<M>(grid, separator);
+  FirstPassResult<M> first = FirstPass<M>(grid, separator, work.Part(0, 0.25));
   const auto& sums = first.sums;
   const DataPoints& points = first.points;
 
   // 4. Solve (and refine).
-  const typename M::Coefficients c = M::Solve(sums, points, first.n);
+  SolveContext solve{work.Part(0.25, 0.5), nullptr, std::nullopt};
+  const typename M::Coefficients c = M::Solve(sums, points, first.n, solve);
 
   // 5. Replace the curve.
-  TLineSeries& curve = ReplaceCurve(target.chart, fields);
+  if (target.curve) target.curve->Restart();
 
   // 6. Sampling range: the first and the last row's X, in grid order.
   fields.CurveXFirst = TextToFloat(grid.Cell(1, 1), separator);
@@ -248,28 +304,37 @@ void RunProcedure(FitTarget& target) {
 
   // 7. Sample the curve: 20 points per data row, m + 1 in all.
   const long long m = 20LL * n;
-  SampleCurve(target.keep_curve_points ? &curve : nullptr, fields.CurveXFirst,
-              fields.CurveXLast, m,
-              [&](auto x, auto previous_y) { return M::Sample(c, x, previous_y); },
-              !kSampleReadsPrevious<M>);
+  SampleCurve(
+      target.curve, fields.CurveXFirst, fields.CurveXLast, m,
+      [&](auto x, auto previous_y, LnMemo& memo) { return M::Sample(c, x, previous_y, memo); },
+      !kSampleReadsPrevious<M>, work.Part(0.5, 0.8));
 
   // 8-9. Second pass: the statistics on the untransformed Y.
   fields.StdError = 0;
   const Extended ybar = sums.ybar;
+  const WorkContext second = work.Part(0.8, 1);
   // Round by round, the fitted values spread over the cores, then the sums in row order. A fault
   // among the fitted values leaves them to the checked rerun of the row that raised it.
-  SecondPassSums<Extended> stats;
+  SecondPassSums<Extended> stats{};
   std::vector<Extended> fitted(std::min(points.Count(), kRoundRows));
   for (std::size_t begin = 0; begin < points.Count(); begin += kRoundRows) {
+    second.progress.Report(begin, points.Count());
     const std::size_t end = std::min(begin + kRoundRows, points.Count());
-    const bool fitted_clean = fp::CleanInParallel(end - begin, [&](std::size_t k) {
-      fitted[k] = M::Fitted(c, points.x[begin + k]);
-    });
+    const bool fitted_clean = fp::CleanInParallel(
+        end - begin,
+        [&](std::size_t from, std::size_t to) {
+          LnMemo memo;
+          for (std::size_t k = from; k < to; ++k) {
+            fitted[k] = M::Fitted(c, points.x[begin + k], memo);
+          }
+        },
+        second);
+    LnMemo memo;
     fp::GuardedRows<SecondPassSums>(begin, end, stats, [&](auto tag, auto& s, std::size_t i) {
       using T = decltype(tag);
       const T x = points.x[i];
       const T y = points.y[i];
-      const T yhat = fitted_clean ? T(fitted[i - begin]) : M::Fitted(c, x);
+      const T yhat = fitted_clean ? T(fitted[i - begin]) : M::Fitted(c, x, memo);
       const T explained = yhat - T(ybar);
       s.ssr = s.ssr + explained * explained;
       const T total = y - T(ybar);
@@ -279,20 +344,35 @@ void RunProcedure(FitTarget& target) {
       fields.StdError = fp::Value(s.sse);
     });
   }
+  second.progress.Report(points.Count(), points.Count());
 
   // 10. Statistics: the divisor is n - 2 for every model.
   fields.StdError = stats.sse;
-  fp::Clear();
-  fields.StdError =
-      fp::Sqrt(fp::Checked(fields.StdError) / fp::Checked(static_cast<Extended>(n - 2))).v;
-  fields.CorrCoef = fp::Sqrt(fp::Checked(stats.ssr) / fp::Checked(stats.sst)).v;
+  fp::RunChecked([&] {
+    fields.StdError =
+        fp::Sqrt(fp::Checked(fields.StdError) / fp::Checked(static_cast<Extended>(n - 2))).v;
+    fields.CorrCoef = fp::Sqrt(fp::Checked(stats.ssr) / fp::Checked(stats.sst)).v;
+  });
 
   // 11. Report.
+  FitResult result;
+  result.model = model;
   for (const ReportValue& value : M::Report(c)) {
-    target.memo.Add(value.label + FloatToText(value.value, separator));
+    result.coefficients.push_back({value.name, value.value});
   }
-  target.memo.Add("Standard Error= " + FloatToText(fields.StdError, separator));
-  target.memo.Add("correlation coefficient= " + FloatToText(fields.CorrCoef, separator));
+  result.n = points.Count();
+  result.ybar = ybar;
+  result.ssr = stats.ssr;
+  result.sst = stats.sst;
+  result.sse = stats.sse;
+  result.std_error = fields.StdError;
+  result.corr_coef = fields.CorrCoef;
+  result.curve_x_first = fields.CurveXFirst;
+  result.curve_x_last = fields.CurveXLast;
+  result.refinement = solve.refinement;
+  result.points = std::move(first.points);
+  for (const std::string& line : ReportLines(result, separator)) target.memo.Add(line);
+  return result;
 }
 
 }  // namespace tarvolen::fit

@@ -11,15 +11,8 @@ namespace tarvolen::fit {
 struct Quadratic {
   template <class T>
   struct Sums {
-    T ybar = Extended(0), s0 = Extended(0), sx = Extended(0), sxx = Extended(0),
-      sx3 = Extended(0), sx4 = Extended(0), sy = Extended(0), sxy = Extended(0),
-      sx2y = Extended(0);
-    Sums() = default;
-    template <class U>
-    explicit Sums(const Sums<U>& o)
-        : ybar(fp::Value(o.ybar)), s0(fp::Value(o.s0)), sx(fp::Value(o.sx)),
-          sxx(fp::Value(o.sxx)), sx3(fp::Value(o.sx3)), sx4(fp::Value(o.sx4)),
-          sy(fp::Value(o.sy)), sxy(fp::Value(o.sxy)), sx2y(fp::Value(o.sx2y)) {}
+    T ybar = Extended(0), s0 = Extended(0), sx = Extended(0), sxx = Extended(0), sx3 = Extended(0),
+      sx4 = Extended(0), sy = Extended(0), sxy = Extended(0), sx2y = Extended(0);
   };
 
   template <class T>
@@ -41,7 +34,8 @@ struct Quadratic {
     Extended a, b, c;
   };
 
-  static Coefficients Solve(const Sums<Extended>& s, const DataPoints& points, Extended) {
+  static Coefficients Solve(const Sums<Extended>& s, const DataPoints& points, Extended,
+                            SolveContext&) {
     RequireDistinctX(points, 3);
     const RCOVec solution = SolveNormal({{s.s0, s.sx, s.sxx}, {s.sx, s.sxx, s.sx3},
                                          {s.sxx, s.sx3, s.sx4}},
@@ -50,17 +44,17 @@ struct Quadratic {
   }
 
   template <class T>
-  static T Fitted(const Coefficients& c, T x) {
+  static T Fitted(const Coefficients& c, T x, LnMemo&) {
     const T line = T(c.b) * x + T(c.a);
     return line + (T(c.c) * x) * x;
   }
   template <class T>
-  static T Sample(const Coefficients& c, T x, T) {
-    return Fitted(c, x);
+  static T Sample(const Coefficients& c, T x, T, LnMemo& memo) {
+    return Fitted(c, x, memo);
   }
   // Three coefficients, yet the standard error keeps the divisor n - 2 of every model.
   static std::array<ReportValue, 3> Report(const Coefficients& c) {
-    return {{{"a= ", c.a}, {"b= ", c.b}, {"c= ", c.c}}};
+    return {{{"a", c.a}, {"b", c.b}, {"c", c.c}}};
   }
 };
 

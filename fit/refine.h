@@ -6,11 +6,14 @@
 //
 // A model's shape supplies, as templates on the number type T (`Extended` or `fp::Checked`):
 //
-//   Kernel(b, x) -> T                 the part of f = Kernel(b, x)·a that b decides, in the
+//   Kernel(b, x, memo) -> T           the part of f = Kernel(b, x)·a that b decides, in the
 //                                     model's order (e^(b·x), bˣ, x^b, ...)
-//   Row(a, b, x, y, kernel, r, da, db)
+//   Row(a, b, x, y, kernel, r, da, db, memo)
 //                                     the rest of one linearisation row from that kernel:
 //                                     r = y - f, then the derivatives of f by a and by b
+//
+// `memo` (an LnMemo) belongs to the chunk of rows at hand, on one thread: a shape may remember a
+// logarithm there from one call to the next.
 //
 // A step's trial evaluates the kernel at every x for the new b; when the step is taken, the next
 // linearisation pass reuses those kernels instead of computing them again. The per-row work is
@@ -28,6 +31,7 @@
 #include "common/parallel.h"
 #include "fit/fit.h"
 #include "fit/matrice2.h"
+#include "fit/power.h"
 #include "fit/procedure.h"
 
 namespace tarvolen::fit {
@@ -80,8 +84,8 @@ struct RefinementLog {
 
 // f = Kernel(b, x)·a, the model value at x.
 template <class Shape, class T>
-T Value(T a, T b, T x) {
-  return Shape::Kernel(b, x) * a;
+T Value(T a, T b, T x, LnMemo& memo) {
+  return Shape::Kernel(b, x, memo) * a;
 }
 
 namespace detail {
@@ -89,9 +93,6 @@ namespace detail {
 template <class T>
 struct ResidualSum {
   T sum = Extended(0);
-  ResidualSum() = default;
-  template <class U>
-  explicit ResidualSum(const ResidualSum<U>& o) : sum(fp::Value(o.sum)) {}
 };
 
 // The residual sum at (a + da, b + db), or nothing when forming it raised a floating-point fault.
@@ -100,30 +101,41 @@ struct ResidualSum {
 template <class Shape>
 std::optional<Extended> TrialResidualSum(const DataPoints& points, Extended a, Extended da,
                                          Extended b, Extended db, std::vector<Extended>& kernels,
-                                         std::vector<Extended>& residuals) {
-  fp::Clear();
-  const Extended trial_a = fp::detail::Pin(a + da);
-  const Extended trial_b = fp::detail::Pin(b + db);
-  if (fp::Raised()) {
-    fp::Clear();
+                                         std::vector<Extended>& residuals,
+                                         const WorkContext& work) {
+  Extended trial_a = 0, trial_b = 0;
+  if (!fp::RanClean(
+          [&] {
+            trial_a = a + da;
+            trial_b = b + db;
+          },
+          trial_a, trial_b)) {
     return std::nullopt;
   }
   Extended sum = 0;
   for (std::size_t begin = 0; begin < points.Count(); begin += kRoundRows) {
     const std::size_t end = std::min(begin + kRoundRows, points.Count());
-    const bool clean = fp::CleanInParallel(end - begin, [&](std::size_t k) {
-      const std::size_t i = begin + k;
-      const Extended kernel = Shape::Kernel(trial_b, points.x[i]);
-      kernels[i] = kernel;
-      residuals[k] = points.y[i] - kernel * trial_a;
-    });
-    fp::Clear();
-    for (std::size_t k = 0; clean && k < end - begin; ++k) {
-      sum = sum + residuals[k] * residuals[k];
-    }
-    sum = fp::detail::Pin(sum);
-    if (!clean || fp::Raised()) {
-      fp::Clear();
+    const bool clean = fp::CleanInParallel(
+        end - begin,
+        [&](std::size_t from, std::size_t to) {
+          LnMemo memo;
+          for (std::size_t k = from; k < to; ++k) {
+            const std::size_t i = begin + k;
+            const Extended kernel = Shape::Kernel(trial_b, points.x[i], memo);
+            kernels[i] = kernel;
+            residuals[k] = points.y[i] - kernel * trial_a;
+          }
+        },
+        work);
+    if (!clean || !fp::RanClean(
+                      [&] {
+                        Extended running = sum;
+                        for (std::size_t k = 0; k < end - begin; ++k) {
+                          running = running + residuals[k] * residuals[k];
+                        }
+                        sum = running;
+                      },
+                      sum)) {
       return std::nullopt;
     }
   }
@@ -146,13 +158,17 @@ std::optional<Extended> TrialResidualSum(const DataPoints& points, Extended a, E
 // Failures end the fit: a floating-point fault in step 1 or 2 or in q (with the error of the
 // first failing operation: q is 0/0 when the coefficients already fit every point exactly); a
 // singular JᵀJ (EFitError kSingularMessage); `max_iterations` iterations without settling
-// (EFitError NoConvergenceMessage).
+// (EFitError NoConvergenceMessage). `context` gives the threads and the progress; the refinement
+// leaves its iteration count and how it ended in `context.refinement`, its course in
+// `context.log` when there is one.
 //
 // Where every full step lowers the residual sum, the coefficients are those of the plain
 // Gauss–Newton iteration, operation for operation.
 template <class Shape>
-CoefficientPair Refine(const DataPoints& points, CoefficientPair start,
-                       RefinementLog* log = nullptr, int max_iterations = kMaxIterations) {
+CoefficientPair Refine(const DataPoints& points, CoefficientPair start, SolveContext& context,
+                       int max_iterations = kMaxIterations) {
+  const WorkContext& work = context.work;
+  RefinementLog* const log = context.log;
   const int n = static_cast<int>(points.Count());
   RCOMat r = ZeroMatrix(n, 1);
   RCOMat jacobian = ZeroMatrix(n, 2);
@@ -166,24 +182,34 @@ CoefficientPair Refine(const DataPoints& points, CoefficientPair start,
   bool kernels_current = false;  // `kernels` hold Kernel(b, x) for the b of this iteration
 
   if (log) *log = RefinementLog{start, {}, false};
+  context.refinement = RefinementSummary{0, RefinementEnd::kConverged};
   Extended a = start.a;
   Extended b = start.b;
   Extended q = 1;  // so that at least one iteration runs
   for (int iteration = 0; q > kConvergenceThreshold; ++iteration) {
     if (iteration == max_iterations) throw EFitError(NoConvergenceMessage(max_iterations));
+    // Each iteration takes a share of what is left: the count is not known beforehand.
+    work.progress.Report(static_cast<std::size_t>(iteration),
+                         static_cast<std::size_t>(iteration) + 2);
 
     // 1. Linearisation pass: the rows spread over the cores, then their residual sum in row
     // order. A row that raised a fault makes the whole pass run again in row order, checked.
-    const bool rows_clean = fp::CleanInParallel(points.Count(), [&](std::size_t i) {
-      const Extended x = points.x[i];
-      const Extended kernel = kernels_current ? kernels[i] : Shape::Kernel(b, x);
-      Extended residual, da, db;
-      Shape::Row(a, b, x, points.y[i], kernel, residual, da, db);
-      r[i][0] = residual;
-      jacobian[i][0] = da;
-      jacobian[i][1] = db;
-    });
-    detail::ResidualSum<Extended> before;
+    const bool rows_clean = fp::CleanInParallel(
+        points.Count(),
+        [&](std::size_t from, std::size_t to) {
+          LnMemo memo;
+          for (std::size_t i = from; i < to; ++i) {
+            const Extended x = points.x[i];
+            const Extended kernel = kernels_current ? kernels[i] : Shape::Kernel(b, x, memo);
+            Extended residual, da, db;
+            Shape::Row(a, b, x, points.y[i], kernel, residual, da, db, memo);
+            r[i][0] = residual;
+            jacobian[i][0] = da;
+            jacobian[i][1] = db;
+          }
+        },
+        work);
+    detail::ResidualSum<Extended> before{};
     if (rows_clean) {
       fp::GuardedRows<detail::ResidualSum>(
           0, points.Count(), before, [&](auto tag, auto& s, std::size_t i) {
@@ -192,12 +218,14 @@ CoefficientPair Refine(const DataPoints& points, CoefficientPair start,
             s.sum = s.sum + residual * residual;
           });
     } else {
+      LnMemo memo;
       fp::GuardedRows<detail::ResidualSum>(
           0, points.Count(), before, [&](auto tag, auto& s, std::size_t i) {
             using T = decltype(tag);
             const T x = T(points.x[i]);
             T residual, da, db;
-            Shape::Row(T(a), T(b), x, T(points.y[i]), Shape::Kernel(T(b), x), residual, da, db);
+            Shape::Row(T(a), T(b), x, T(points.y[i]), Shape::Kernel(T(b), x, memo), residual, da,
+                       db, memo);
             r[i][0] = fp::Value(residual);
             jacobian[i][0] = fp::Value(da);
             jacobian[i][1] = fp::Value(db);
@@ -205,14 +233,14 @@ CoefficientPair Refine(const DataPoints& points, CoefficientPair start,
           });
     }
 
-    // 2. The Gauss–Newton step.
+    // 2. The Gauss–Newton step. The products' sizes always fit; only the inverse can fail.
     fp::Guarded([&](auto tag) {
       using T = decltype(tag);
-      MatTranspose(jacobian, transposed);
-      MatMult<T>(transposed, jacobian, jtj);
-      MatMult<T>(transposed, r, jtr);
+      static_cast<void>(MatTranspose(jacobian, transposed));
+      static_cast<void>(MatMult<T>(transposed, jacobian, jtj));
+      static_cast<void>(MatMult<T>(transposed, r, jtr));
       if (MatInverse<T>(jtj, inverse) == kMatSingular) throw EFitError(kSingularMessage);
-      MatMult<T>(inverse, jtr, step);
+      static_cast<void>(MatMult<T>(inverse, jtr, step));
     });
 
     // 3. Take the step, halved while it raises the residual sum.
@@ -221,11 +249,12 @@ CoefficientPair Refine(const DataPoints& points, CoefficientPair start,
     int halvings = 0;
     std::optional<Extended> after;
     for (;;) {
-      after = detail::TrialResidualSum<Shape>(points, a, da, b, db, kernels, residuals);
+      after = detail::TrialResidualSum<Shape>(points, a, da, b, db, kernels, residuals, work);
       kernels_current = false;
       if (after && *after <= before.sum) break;
       if (halvings == kMaxHalvings) {
         if (log) log->stalled = true;
+        context.refinement->end = RefinementEnd::kStalled;
         return {a, b};
       }
       da = da / 2;
@@ -237,8 +266,9 @@ CoefficientPair Refine(const DataPoints& points, CoefficientPair start,
     kernels_current = true;  // the trial just taken evaluated them at this b
 
     // 4. Convergence measure.
-    fp::Clear();
-    q = (fp::Checked(1) - fp::Checked(*after) / fp::Checked(before.sum)).v;
+    q = fp::RunChecked(
+        [&] { return (fp::Checked(1) - fp::Checked(*after) / fp::Checked(before.sum)).v; });
+    ++context.refinement->iterations;
     if (log) log->steps.push_back({before.sum, *after, q, halvings, {a, b}});
   }
   return {a, b};

@@ -22,11 +22,6 @@ namespace tarvolen::fit {
 template <class T>
 struct LogLineSums {
   T ybar = Extended(0), stl = Extended(0), st = Extended(0), sl = Extended(0), stt = Extended(0);
-  LogLineSums() = default;
-  template <class U>
-  explicit LogLineSums(const LogLineSums<U>& o)
-      : ybar(fp::Value(o.ybar)), stl(fp::Value(o.stl)), st(fp::Value(o.st)),
-        sl(fp::Value(o.sl)), stt(fp::Value(o.stt)) {}
 };
 
 // A model of this family, given its shape: Abscissa(x) -> t, LogY(y) -> l, FromLine(k, m) ->
@@ -57,30 +52,31 @@ struct LogStarted {
   // operation when the numerator is zero too (no rows, or one).
   static CoefficientPair Start(const Sums<Extended>& s, Extended n) {
     using C = fp::Checked;
-    fp::Clear();
-    const C numerator = C(n) * C(s.stl) - C(s.st) * C(s.sl);
-    const C denominator = C(n) * C(s.stt) - C(s.st) * C(s.st);
-    const C m = numerator / denominator;
-    const C intercept = C(s.sl) / C(n);
-    const C k = intercept - m * C(s.st) / C(n);
-    return Shape::FromLine(k, m);
+    return fp::RunChecked([&] {
+      const C numerator = C(n) * C(s.stl) - C(s.st) * C(s.sl);
+      const C denominator = C(n) * C(s.stt) - C(s.st) * C(s.st);
+      const C m = numerator / denominator;
+      const C intercept = C(s.sl) / C(n);
+      const C k = intercept - m * C(s.st) / C(n);
+      return Shape::FromLine(k, m);
+    });
   }
 
   static Coefficients Solve(const Sums<Extended>& s, const DataPoints& points, Extended n,
-                            RefinementLog* log = nullptr) {
-    return Refine<Shape>(points, Start(s, n), log);
+                            SolveContext& context) {
+    return Refine<Shape>(points, Start(s, n), context);
   }
 
   template <class T>
-  static T Fitted(const Coefficients& c, T x) {
-    return Value<Shape>(T(c.a), T(c.b), x);
+  static T Fitted(const Coefficients& c, T x, LnMemo& memo) {
+    return Value<Shape>(T(c.a), T(c.b), x, memo);
   }
   template <class T>
-  static T Sample(const Coefficients& c, T x, T) {
-    return Fitted(c, x);
+  static T Sample(const Coefficients& c, T x, T, LnMemo& memo) {
+    return Fitted(c, x, memo);
   }
   static std::array<ReportValue, 2> Report(const Coefficients& c) {
-    return {{{"a= ", c.a}, {"b= ", c.b}}};
+    return {{{"a", c.a}, {"b", c.b}}};
   }
 };
 
@@ -92,14 +88,6 @@ T One() {
 }
 inline fp::Checked Ten() { return fp::Checked(10); }
 
-// The logarithm memo of a pass: a pass raises one b to every x (compound) or raises every x and
-// then uses ln x again (the power-type models), so most logarithms are taken once.
-template <class T>
-LnMemo* PassMemo() {
-  thread_local LnMemo memo;
-  return &memo;
-}
-
 // The start line of the compound and exponential models runs through x itself.
 struct OnX {
   template <class T>
@@ -107,6 +95,9 @@ struct OnX {
     return x;
   }
 };
+
+// The logarithm memo serves a pass that raises one b to every x (compound) or raises every x and
+// then uses ln x again (the power-type models), so most logarithms are taken once.
 
 // y = a·bˣ: f = bˣ·a, df/da = bˣ, df/db = b^(x-1)·(a·x).
 struct Compound : OnX {
@@ -120,14 +111,14 @@ struct Compound : OnX {
     return {a.v, b.v};
   }
   template <class T>
-  static T Kernel(T b, T x) {
-    return tarvolen::Power(b, x, PassMemo<T>());
+  static T Kernel(T b, T x, LnMemo& memo) {
+    return tarvolen::Power(b, x, &memo);
   }
   template <class T>
-  static void Row(T a, T b, T x, T y, T power, T& r, T& da, T& db) {
+  static void Row(T a, T b, T x, T y, T power, T& r, T& da, T& db, LnMemo& memo) {
     r = y - power * a;
     da = power;
-    const T lower = tarvolen::Power(b, x - One<T>(), PassMemo<T>());
+    const T lower = tarvolen::Power(b, x - One<T>(), &memo);
     db = lower * (a * x);
   }
 };
@@ -140,11 +131,11 @@ struct Exponential : OnX {
   }
   static CoefficientPair FromLine(fp::Checked k, fp::Checked m) { return {fp::Exp(k).v, m.v}; }
   template <class T>
-  static T Kernel(T b, T x) {
+  static T Kernel(T b, T x, LnMemo&) {
     return fp::Exp(b * x);
   }
   template <class T>
-  static void Row(T a, T, T x, T y, T e, T& r, T& da, T& db) {
+  static void Row(T a, T, T x, T y, T e, T& r, T& da, T& db, LnMemo&) {
     r = y - e * a;
     da = e;
     db = e * (a * x);
@@ -162,8 +153,8 @@ struct PowerType {
     return {tarvolen::Power(Ten(), k).v, m.v};
   }
   template <class T>
-  static T Kernel(T b, T x) {
-    return tarvolen::Power(x, Exponent::Of(b, x), PassMemo<T>());
+  static T Kernel(T b, T x, LnMemo& memo) {
+    return tarvolen::Power(x, Exponent::Of(b, x), &memo);
   }
 };
 
@@ -178,11 +169,11 @@ struct Power : PowerType<Power> {
     return b;
   }
   template <class T>
-  static void Row(T a, T, T x, T y, T power, T& r, T& da, T& db) {
+  static void Row(T a, T, T x, T y, T power, T& r, T& da, T& db, LnMemo& memo) {
     const T f = power * a;
     r = y - f;
     da = power;
-    db = LnOf(x, PassMemo<T>()) * f;
+    db = LnOf(x, &memo) * f;
   }
 };
 
@@ -197,10 +188,10 @@ struct Geometric : PowerType<Geometric> {
     return b * x;
   }
   template <class T>
-  static void Row(T a, T, T x, T y, T power, T& r, T& da, T& db) {
+  static void Row(T a, T, T x, T y, T power, T& r, T& da, T& db, LnMemo& memo) {
     r = y - power * a;
     da = power;
-    const T ln_x = LnOf(x, PassMemo<T>());
+    const T ln_x = LnOf(x, &memo);
     db = (ln_x * (a * x)) * power;
   }
 };
@@ -216,10 +207,10 @@ struct Geometric2 : PowerType<Geometric2> {
     return b / x;
   }
   template <class T>
-  static void Row(T a, T, T x, T y, T power, T& r, T& da, T& db) {
+  static void Row(T a, T, T x, T y, T power, T& r, T& da, T& db, LnMemo& memo) {
     r = y - power * a;
     da = power;
-    const T ln_x = LnOf(x, PassMemo<T>());
+    const T ln_x = LnOf(x, &memo);
     db = (ln_x * (a / x)) * power;
   }
 };

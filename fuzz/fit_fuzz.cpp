@@ -16,6 +16,7 @@
 #include "fit/outcome_check.h"
 #include "fuzz_check.h"
 #include "plot/chart.h"
+#include "plot/chart_curve.h"
 
 namespace {
 // More rows only make an input slower, not more interesting.
@@ -36,9 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const long long rows = grid.RowCount() - 1;
 
   TChart chart;
+  ChartCurve curve(chart);
   FitFields fields;
   StringResultLines memo;
-  FitTarget target{grid, chart, fields, memo, separator};
+  const FitTarget target{grid, &curve, fields, memo, separator};
   for (int number = 1; number <= kModelCount; ++number) {
     const Model model = static_cast<Model>(number);
     const std::string name(ModelName(model));
@@ -56,12 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // Any other exception escapes: libFuzzer reports it as a crash.
     Require(chart.OwnedSeriesCount() <= 1, "more than one curve on the chart", name);
-    const std::string curve = testing::CheckCurvePoints(fields.CurveSeries);
-    Require(curve.empty(), "the chart got a point that is not finite", name + ": " + curve);
+    const std::string points = testing::CheckCurvePoints(curve.Series());
+    Require(points.empty(), "the chart got a point that is not finite", name + ": " + points);
     if (reported) {
       const std::string report = testing::CheckReport(model, memo.Lines(), separator);
       Require(report.empty(), "bad report", name + ": " + report);
-      const std::string complete = testing::CheckCompleteCurve(fields, rows);
+      const std::string complete = testing::CheckCompleteCurve(curve.Series(), fields, rows);
       Require(complete.empty(), "incomplete result", name + ": " + complete);
     }
   }

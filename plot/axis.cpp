@@ -46,8 +46,6 @@ int TChartAxis::Shrink(Rect& rect, int size) const {
       return rect.left += size;
     case TAxisPlace::Right:
       return rect.right -= size;
-    case TAxisPlace::Depth:
-      break;
   }
   return 0;
 }
@@ -123,8 +121,6 @@ void TChartAxis::SetPositions(const Rect& plot) {
       break;
     case TAxisPlace::Right:
       pos_axis_ = plot.right;
-      break;
-    case TAxisPlace::Depth:
       break;
   }
 }
@@ -222,8 +218,6 @@ void TChartAxis::DrawTitle(Canvas& canvas) {
     case TAxisPlace::Right:
       canvas.TextOut(pos_title_, center_ + extent.width / 2, Title.Caption, font, 90);
       break;
-    case TAxisPlace::Depth:
-      break;
   }
 }
 
@@ -250,8 +244,6 @@ void TChartAxis::DrawLabels(Canvas& canvas, const FormatSettings& format) {
         break;
       case TAxisPlace::Right:
         canvas.TextOut(pos_labels_, pixel - extent.height / 2, text, font, 0);
-        break;
-      case TAxisPlace::Depth:
         break;
     }
     ticks_[tick_count_++] = pixel;

@@ -8,7 +8,7 @@
 
 namespace tarvolen {
 
-enum class TAxisPlace { Bottom, Top, Left, Right, Depth };
+enum class TAxisPlace { Bottom, Top, Left, Right };
 
 enum class TAxisLabelStyle { talAuto, talNone, talValue };
 

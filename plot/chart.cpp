@@ -29,8 +29,7 @@ int TitleRoom(Canvas& canvas, const TChartTitle& title) {
 
 TChart::TChart()
     : axes_{TChartAxis(TAxisPlace::Bottom), TChartAxis(TAxisPlace::Top),
-            TChartAxis(TAxisPlace::Left), TChartAxis(TAxisPlace::Right),
-            TChartAxis(TAxisPlace::Depth)} {
+            TChartAxis(TAxisPlace::Left), TChartAxis(TAxisPlace::Right)} {
   title_.Text = {""};
   title_.Font.Color = clBlue;
 }
@@ -135,7 +134,7 @@ bool TChart::SeriesUses(const TChartSeries&, const TChartAxis& axis) const {
 }
 
 bool TChart::AxisVisibleNow(const TChartAxis& axis) const {
-  if (axis.Place() == TAxisPlace::Depth || !axis.Visible || !AxisVisible) return false;
+  if (!axis.Visible || !AxisVisible) return false;
   if (!HasActiveSeries()) return true;
   return std::any_of(list_.begin(), list_.end(), [&](const TChartSeries* s) {
     return s->Active() && SeriesUses(*s, axis);
@@ -236,7 +235,6 @@ void TChart::DrawFrame(Canvas& canvas, const Rect& rect) {
       outer[i]->ReserveRoom(plot, canvas, label_format_, AxisShowsLabels(*outer[i]));
     }
   }
-  axis_shown_[4] = false;
   for (TChartAxis* axis : outer) axis->SetPositions(plot);
   for (TChartAxis* axis : outer) ApplyMargins(*axis);
   chart_rect_ = plot;
@@ -296,13 +294,14 @@ void ConfigureChart1(TChart& chart) {
   chart.BorderStyle = TBorderStyle::bsSingle;
   chart.Cursor = TCursor::crCross;
   chart.SetColor(clInactiveCaptionText);
-  chart.View3D = false;
   chart.SetBackColor(clWhite);
   chart.BackWall().Brush = {clWhite, true};
-  chart.LeftWall().Color = RGB(157, 225, 202);
-  chart.LeftWall().Brush = {clWhite, true};
-  chart.Gradient().StartColor = RGB(128, 255, 128);
-  chart.Gradient().EndColor = clWhite;
+  TChartStoredNotDrawn& stored = chart.StoredNotDrawn();
+  stored.View3D = false;
+  stored.LeftWall.Color = RGB(157, 225, 202);
+  stored.LeftWall.Brush = {clWhite, true};
+  stored.GradientStartColor = RGB(128, 255, 128);
+  stored.GradientEndColor = clWhite;
   chart.MarginTop = 3;
   chart.MarginBottom = 3;
   chart.Title().Text = {""};

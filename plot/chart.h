@@ -45,11 +45,13 @@ struct TChartWall {
   TChartPen Pen;
 };
 
-// Stored with the chart, drawn only when visible (never in this program).
-struct TChartGradient {
-  bool Visible = false;
-  TColor StartColor = clWhite;
-  TColor EndColor = clWhite;
+// Values the main window's chart stores but this chart engine never draws: it is flat, has no
+// side walls and no gradient. Kept so that the stored layout is complete in one place.
+struct TChartStoredNotDrawn {
+  bool View3D = true;                   // stored False: the chart is two-dimensional
+  TChartWall LeftWall;                  // drawn only in 3D
+  TColor GradientStartColor = clWhite;  // the gradient is never visible
+  TColor GradientEndColor = clWhite;
 };
 
 // The chart (`TChart`): owns every series created on it and keeps the ordered list of the
@@ -127,28 +129,21 @@ class TChart {
   int MarginTop = 4;
   int MarginRight = 3;
   int MarginBottom = 4;
-  TPanelBevel BevelInner = TPanelBevel::bvNone;
-  int BevelWidth = 1;
-  int BorderWidth = 0;
-  bool View3D = true;
   bool AxisVisible = true;
   bool AllowZoom = true;
-  bool AnimatedZoom = false;
   bool AllowPanning = true;  // in both directions
-  bool ClipPoints = true;
 
   TChartTitle& Title() { return title_; }
   TChartTitle& Foot() { return foot_; }
   TChartLegend& Legend() { return legend_; }
   TChartWall& BackWall() { return back_wall_; }
-  TChartWall& LeftWall() { return left_wall_; }
-  TChartGradient& Gradient() { return gradient_; }
+  TChartStoredNotDrawn& StoredNotDrawn() { return stored_not_drawn_; }
+  const TChartStoredNotDrawn& StoredNotDrawn() const { return stored_not_drawn_; }
 
   TChartAxis& BottomAxis() { return axes_[0]; }
   TChartAxis& TopAxis() { return axes_[1]; }
   TChartAxis& LeftAxis() { return axes_[2]; }
   TChartAxis& RightAxis() { return axes_[3]; }
-  TChartAxis& DepthAxis() { return axes_[4]; }
   const TChartAxis& BottomAxis() const { return axes_[0]; }
   const TChartAxis& TopAxis() const { return axes_[1]; }
   const TChartAxis& LeftAxis() const { return axes_[2]; }
@@ -247,15 +242,14 @@ class TChart {
   TChartTitle foot_;
   TChartLegend legend_;
   TChartWall back_wall_;
-  TChartWall left_wall_;
-  TChartGradient gradient_;
-  std::array<TChartAxis, 5> axes_;
+  TChartStoredNotDrawn stored_not_drawn_;
+  std::array<TChartAxis, 4> axes_;
   FormatSettings label_format_;
   std::uint64_t version_ = 0;
   std::function<void()> on_change_;
 
   Rect chart_rect_;
-  std::array<bool, 5> axis_shown_{};
+  std::array<bool, 4> axis_shown_{};
 
   bool buffered_ = true;
   bool frame_stored_ = false;

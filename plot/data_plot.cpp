@@ -43,7 +43,6 @@ void PlotDataPoints(TChart& chart, const GridTable& grid, char decimal_separator
   TPointSeries& points = chart.CreateSeries<TPointSeries>();
   points.SetParentChart(&chart);
   points.SetShowInLegend(false);
-  points.Marks().Style = TSeriesMarksStyle::smsValue;
   points.Pointer().Style = TSeriesPointerStyle::psCircle;
 
   chart.ClearSeriesList();

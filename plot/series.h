@@ -12,13 +12,6 @@ namespace tarvolen {
 class TChart;
 class TChartAxis;
 
-enum class TSeriesMarksStyle { smsValue, smsLabel };
-
-struct TSeriesMarks {
-  bool Visible = false;
-  TSeriesMarksStyle Style = TSeriesMarksStyle::smsLabel;
-};
-
 enum class TSeriesPointerStyle { psRectangle, psCircle };
 
 struct TSeriesPointer {
@@ -63,8 +56,6 @@ class TChartSeries {
   void SetActive(bool active);
   bool ShowInLegend() const { return show_in_legend_; }
   void SetShowInLegend(bool show) { show_in_legend_ = show; }
-  TSeriesMarks& Marks() { return marks_; }
-  const TSeriesMarks& Marks() const { return marks_; }
 
   const TChartValueList& XValues() const { return x_; }
   const TChartValueList& YValues() const { return y_; }
@@ -108,7 +99,6 @@ class TChartSeries {
   TColor series_color_ = clAutoColor;
   bool active_ = true;
   bool show_in_legend_ = true;
-  TSeriesMarks marks_;
   TChartValueList x_;
   TChartValueList y_;
   mutable bool y_extremes_known_ = false;

@@ -1,6 +1,7 @@
 #include "plot/value_list.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -10,22 +11,12 @@
 namespace tarvolen {
 namespace {
 
-// A fitted curve of a million rows holds 20 million samples: big buffers are aligned to huge
-// pages and advised onto them, which spares the page faults of touching 320 MB in 4 kB steps.
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
-
+// A fitted curve of a million rows holds 20 million samples: big buffers go on huge pages, which
+// spares the page faults of touching 320 MB in 4 kB steps.
 double* Allocate(std::size_t count) {
-  const std::size_t bytes = std::max<std::size_t>(count, 1) * sizeof(double);
-  if (bytes < kHugePage) {
-    void* p = std::malloc(bytes);
-    if (!p) throw std::bad_alloc();
-    return static_cast<double*>(p);
-  }
-  const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-  void* p = std::aligned_alloc(kHugePage, rounded);
-  if (!p) throw std::bad_alloc();
-  AdviseHugePages(p, rounded);
-  return static_cast<double*>(p);
+  if (count > SIZE_MAX / sizeof(double)) throw std::bad_alloc();
+  return static_cast<double*>(
+      AllocateOnHugePages(std::max<std::size_t>(count, 1) * sizeof(double)));
 }
 
 }  // namespace
@@ -51,12 +42,6 @@ void TChartValueList::PushBack(double v) {
 void TChartValueList::PushFront(double v) {
   if (begin_ == 0) Regrow(std::max<std::size_t>(16, Count()), capacity_ - end_);
   data_[--begin_] = v;
-}
-
-void TChartValueList::Append(const double* values, std::size_t count) {
-  if (capacity_ - end_ < count) Regrow(begin_, std::max(count, Count()));
-  std::memcpy(data_.get() + end_, values, count * sizeof(double));
-  end_ += count;
 }
 
 void TChartValueList::Splice(std::size_t begin, std::size_t end, const double* values,

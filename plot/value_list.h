@@ -24,8 +24,6 @@ class TChartValueList {
 
   void PushBack(double v);
   void PushFront(double v);
-  // Appends `count` values at the back.
-  void Append(const double* values, std::size_t count);
   // Replaces the values [begin, end) by the `count` values given (count >= end - begin),
   // moving whichever of the values before and after the range are fewer.
   void Splice(std::size_t begin, std::size_t end, const double* values, std::size_t count);

@@ -396,7 +396,7 @@ void TForm1::RefreshViews() {
 }
 
 void TForm1::PlotDataPoints() {
-  tarvolen::PlotDataPoints(chart_, grid_, DecimalSeparator(), fields_.CurveSeries);
+  tarvolen::PlotDataPoints(chart_, grid_, DecimalSeparator(), curve_.Series());
 }
 
 void TForm1::LoadData(const std::optional<QString>& name) {
@@ -464,8 +464,7 @@ void TForm1::Button1Click() {
 
 void TForm1::RunModel(Model model) {
   Command([this, model] {
-    FitTarget target{grid_, chart_, fields_, *memo_lines_, DecimalSeparator()};
-    RunFit(model, target);
+    RunFit(model, {grid_, &curve_, fields_, *memo_lines_, DecimalSeparator()});
   });
 }
 

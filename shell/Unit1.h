@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "fit/fit.h"
+#include "plot/chart_curve.h"
 #include "shell/dialogs.h"
 #include "shell/grid_model.h"
 #include "shell/skin_resources.h"
@@ -53,6 +54,8 @@ class TForm1 : public QWidget {
   GridTable& Grid() { return grid_; }
   TChart& Chart() { return chart_; }
   const FitFields& Fields() const { return fields_; }
+  // The current fitted curve (`CurveSeries`), owned by the chart; null before the first fit.
+  TLineSeries* CurveSeries() const { return curve_.Series(); }
   const Ui::TForm1& Form() const { return *ui_; }
   QMenu& FileMenu() { return *file_menu_; }
   QMenu& HelpMenu() { return *help_menu_; }
@@ -109,6 +112,7 @@ class TForm1 : public QWidget {
 
   GridTable grid_;
   TChart chart_;
+  ChartCurve curve_{chart_};
   FitFields fields_;
   std::unique_ptr<MemoLines> memo_lines_;
   StringGridModel* grid_model_ = nullptr;

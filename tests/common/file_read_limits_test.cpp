@@ -56,7 +56,7 @@ TEST_F(FileReadLimits, ReadingUntilAByteStopsBeforeIt) {
 // Checked under an address-space limit in a child process (which the sanitizers' own
 // reservations would not survive).
 TEST_F(FileReadLimits, ASparseFileIsNotTakenAtItsWord) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "an address-space limit breaks the sanitizer's shadow memory";
 #else
   const std::string path = (folder_ / "sparse").string();

@@ -6,9 +6,11 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "common/errors.h"
+#include "common/progress.h"
 
 namespace tarvolen {
 namespace {
@@ -89,12 +91,20 @@ TEST(Guarded, RunsOnceWhenClean) {
   EXPECT_EQ(result, 0.25L);
 }
 
+// A cancelled run is no fault of the data: it ends the pass at once, without a checked rerun.
+TEST(Guarded, ACancellationPassesThroughWithoutARerun) {
+  int runs = 0;
+  EXPECT_THROW(fp::Guarded([&](auto) {
+                 ++runs;
+                 throw Cancelled();
+               }),
+               Cancelled);
+  EXPECT_EQ(runs, 1);
+}
+
 template <class T>
 struct Sum {
   T total = Extended(0);
-  Sum() = default;
-  template <class U>
-  explicit Sum(const Sum<U>& o) : total(fp::Value(o.total)) {}
 };
 
 TEST(GuardedRows, CommitsCleanBlocksAndStopsAtTheFailingRow) {
@@ -102,7 +112,7 @@ TEST(GuardedRows, CommitsCleanBlocksAndStopsAtTheFailingRow) {
   std::vector<Extended> xs;
   for (int x = 10; x >= 0; --x) xs.push_back(x);
   std::vector<std::size_t> checked_rows;
-  Sum<Extended> sum;
+  Sum<Extended> sum{};
   const std::string message = MessageOf([&] {
     fp::GuardedRows<Sum>(
         0, xs.size(), sum,
@@ -121,8 +131,45 @@ TEST(GuardedRows, CommitsCleanBlocksAndStopsAtTheFailingRow) {
   EXPECT_EQ(sum.total, expected);
 }
 
+// The checked rerun of a block starts from the state committed before it, every field included:
+// one the rows never change, and one of another type.
+template <class T>
+struct Tally {
+  T total = Extended(0);
+  T untouched = Extended(7);
+  int rows = 0;
+};
+
+TEST(GuardedRows, TheCheckedRerunStartsFromEveryFieldOfTheCommittedState) {
+  const std::vector<Extended> xs = {1, 2, 4, 8, 0, 16};
+  Tally<Extended> tally{};
+  int rows_at_fault = -1;
+  Extended untouched_at_fault = 0;
+  const std::string message = MessageOf([&] {
+    fp::GuardedRows<Tally>(
+        0, xs.size(), tally,
+        [&](auto tag, auto& s, std::size_t i) {
+          using T = decltype(tag);
+          if constexpr (std::is_same_v<T, Checked>) {
+            if (xs[i] == 0) {
+              rows_at_fault = s.rows;
+              untouched_at_fault = fp::Value(s.untouched);
+            }
+          }
+          s.total = s.total + T(Extended(1)) / T(xs[i]);
+          ++s.rows;
+        },
+        2);
+  });
+  EXPECT_EQ(message, "Floating point division by zero");
+  EXPECT_EQ(rows_at_fault, 4);
+  EXPECT_EQ(untouched_at_fault, 7);
+  EXPECT_EQ(tally.rows, 4);
+  EXPECT_EQ(tally.total, 1 + 0.5L + 0.25L + 0.125L);
+}
+
 TEST(GuardedRows, AConversionErrorAfterAFaultInItsBlockReportsTheFault) {
-  Sum<Extended> sum;
+  Sum<Extended> sum{};
   const std::string message = MessageOf([&] {
     fp::GuardedRows<Sum>(0, 3, sum, [&](auto tag, auto& s, std::size_t i) {
       using T = decltype(tag);

@@ -150,5 +150,39 @@ TEST(LoadDataFile, ReadsAFile) {
   EXPECT_EQ(grid.Cell(2, 5), "5");
 }
 
+// Records the fractions of a load; says stop from its `stop_at`-th question on (0: never).
+class LoadRecorder : public ProgressObserver {
+ public:
+  explicit LoadRecorder(int stop_at) : stop_at_(stop_at) {}
+  void Progressed(double fraction) override { fractions.push_back(fraction); }
+  bool StopRequested() const override { return stop_at_ != 0 && ++asked_ >= stop_at_; }
+  std::vector<double> fractions;
+
+ private:
+  int stop_at_;
+  mutable int asked_ = 0;
+};
+
+TEST(FillGridFromText, TellsHowFarItGotAndStopsWhenAsked) {
+  std::string text;
+  for (int i = 0; i < 100000; ++i) text += std::to_string(i) + " 1\n";
+  GridTable grid;
+  LoadRecorder recorder(0);
+  FillGridFromText(text, grid, Progress(&recorder));
+  EXPECT_EQ(grid.Cell(1, 100000), "99999");
+  ASSERT_GE(recorder.fractions.size(), 3u);
+  EXPECT_EQ(recorder.fractions.front(), 0);
+  EXPECT_EQ(recorder.fractions.back(), 1);
+  for (std::size_t i = 1; i < recorder.fractions.size(); ++i) {
+    EXPECT_GT(recorder.fractions[i], recorder.fractions[i - 1]);
+  }
+
+  GridTable stopped;
+  LoadRecorder stopper(2);
+  EXPECT_THROW(FillGridFromText(text, stopped, Progress(&stopper)), Cancelled);
+  EXPECT_NE(stopped.Cell(1, 1), "");       // the first chunk is in
+  EXPECT_EQ(stopped.Cell(1, 100000), "");  // the rest is not
+}
+
 }  // namespace
 }  // namespace tarvolen

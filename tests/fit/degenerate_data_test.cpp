@@ -26,12 +26,11 @@ class DegenerateData : public FitFixture {
     for (int number = 1; number <= kModelCount; ++number) {
       const Model model = static_cast<Model>(number);
       SCOPED_TRACE(std::string(ModelName(model)));
-      FitTarget target{grid, chart, fields, memo, '.'};
       std::string message;
       try {
-        RunFit(model, target);
+        RunFit(model, {grid, &curve, fields, memo, '.'});
         EXPECT_EQ(CheckReport(model, memo.Lines(), '.'), "");
-        EXPECT_EQ(CheckCompleteCurve(fields, rows), "");
+        EXPECT_EQ(CheckCompleteCurve(CurveSeries(), fields, rows), "");
       } catch (const Exception& error) {
         message = error.what();
         if (!IsNotAvailableYet(message)) {
@@ -39,7 +38,7 @@ class DegenerateData : public FitFixture {
           EXPECT_TRUE(memo.Lines().empty());
         }
       }
-      EXPECT_EQ(CheckCurvePoints(fields.CurveSeries), "");
+      EXPECT_EQ(CheckCurvePoints(CurveSeries()), "");
       EXPECT_LE(chart.OwnedSeriesCount(), 1u);
       messages.push_back(message);
     }
@@ -116,8 +115,8 @@ TEST_F(DegenerateData, XWithinATinyRangeStillGivesTwentySamplesPerRow) {
   SetRows(cases[0].rows);
   ASSERT_EQ(Fit(Model::kLinear), "");
   EXPECT_EQ(CurveCount(), 101u);
-  EXPECT_EQ(fields.CurveSeries->XValues().First(), 1e-301);
-  EXPECT_EQ(fields.CurveSeries->XValues().Last(), 5e-301);
+  EXPECT_EQ(CurveSeries()->XValues().First(), 1e-301);
+  EXPECT_EQ(CurveSeries()->XValues().Last(), 5e-301);
 }
 
 TEST_F(DegenerateData, TheInversePoleOnASampleEndsTheCurveThere) {

@@ -8,28 +8,35 @@
 
 #include "common/errors.h"
 #include "fit/fit.h"
+#include "plot/chart_curve.h"
 
 namespace tarvolen::testing {
 
-// A grid, a chart, the fit fields and a results box, as the main window holds them.
+// Makes the data rows of `grid` exactly these (X, Y) texts: RowCount = rows + 1.
+inline void SetGridRows(GridTable& grid,
+                        const std::vector<std::pair<std::string, std::string>>& rows) {
+  grid.SetRowCount(static_cast<int>(rows.size()) + 1);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    grid.SetCell(1, static_cast<int>(i) + 1, rows[i].first);
+    grid.SetCell(2, static_cast<int>(i) + 1, rows[i].second);
+  }
+}
+
+// A grid, a chart with its fitted curve, the fit fields and a results box, as the main window
+// holds them.
 class FitFixture : public ::testing::Test {
  protected:
   FitFixture() { grid.WriteHeaders(); }
 
   // Makes the data rows exactly these (X, Y) texts: RowCount = rows + 1.
   void SetRows(const std::vector<std::pair<std::string, std::string>>& rows) {
-    grid.SetRowCount(static_cast<int>(rows.size()) + 1);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      grid.SetCell(1, static_cast<int>(i) + 1, rows[i].first);
-      grid.SetCell(2, static_cast<int>(i) + 1, rows[i].second);
-    }
+    SetGridRows(grid, rows);
   }
 
   // Runs the fit; returns the message of the error that ended it, or "" on success.
   std::string Fit(Model model, char separator = '.') {
-    FitTarget target{grid, chart, fields, memo, separator};
     try {
-      RunFit(model, target);
+      RunFit(model, {grid, &curve, fields, memo, separator});
     } catch (const Exception& e) {
       return e.what();
     }
@@ -37,10 +44,12 @@ class FitFixture : public ::testing::Test {
   }
 
   const std::vector<std::string>& Lines() const { return memo.Lines(); }
-  std::size_t CurveCount() const { return fields.CurveSeries ? fields.CurveSeries->Count() : 0; }
+  const TLineSeries* CurveSeries() const { return curve.Series(); }
+  std::size_t CurveCount() const { return CurveSeries() ? CurveSeries()->Count() : 0; }
 
   GridTable grid;
   TChart chart;
+  ChartCurve curve{chart};
   FitFields fields;
   StringResultLines memo;
 };

@@ -30,7 +30,7 @@ TEST_F(LinearFit, ReportsTheWorkedExampleToTheLastDigit) {
 TEST_F(LinearFit, SamplesTwentyPointsPerRowFromTheFirstToTheLastRowsX) {
   SetRows(kFivePoints);
   ASSERT_EQ(Fit(Model::kLinear), "");
-  const TLineSeries& curve = *fields.CurveSeries;
+  const TLineSeries& curve = *CurveSeries();
   ASSERT_EQ(curve.Count(), 101u);
   for (std::size_t i = 0; i <= 100; ++i) {
     const Extended x = (4.0L / 100) * i + 1;
@@ -52,16 +52,16 @@ TEST_F(LinearFit, MatchesTheNistNorrisCertifiedValues) {
 TEST_F(LinearFit, RowsInAnyOrderSampleBetweenTheFirstAndTheLastRow) {
   SetRows({{"5", "5"}, {"1", "2"}, {"4", "4"}, {"3", "5"}, {"2", "4"}});
   ASSERT_EQ(Fit(Model::kLinear), "");
-  const TLineSeries& curve = *fields.CurveSeries;
+  const TLineSeries& curve = *CurveSeries();
   ASSERT_EQ(curve.Count(), 101u);
   EXPECT_EQ(curve.XValues().First(), 2);
   EXPECT_EQ(curve.XValues().Last(), 5);  // stored in ascending X although sampled downwards
 
   SetRows({{"3", "1"}, {"1", "2"}, {"2", "4"}, {"3", "3"}});
   ASSERT_EQ(Fit(Model::kLinear), "");
-  EXPECT_EQ(fields.CurveSeries->Count(), 81u);
-  EXPECT_EQ(fields.CurveSeries->XValues().First(), 3);
-  EXPECT_EQ(fields.CurveSeries->XValues().Last(), 3);
+  EXPECT_EQ(CurveSeries()->Count(), 81u);
+  EXPECT_EQ(CurveSeries()->XValues().First(), 3);
+  EXPECT_EQ(CurveSeries()->XValues().Last(), 3);
 }
 
 TEST_F(LinearFit, PressingTwiceGivesTheSameReportAndOneCurve) {
@@ -110,7 +110,7 @@ TEST_P(LinearFailure, LeavesWhatItsStepLeaves) {
   // An earlier successful fit on other data.
   SetRows({{"100", "1"}, {"110", "2"}, {"120", "4"}});
   ASSERT_EQ(Fit(Model::kLinear), "");
-  const TLineSeries* old_curve = fields.CurveSeries;
+  const TLineSeries* old_curve = CurveSeries();
   const FitFields old_fields = fields;
 
   SetRows(c.rows);
@@ -121,7 +121,7 @@ TEST_P(LinearFailure, LeavesWhatItsStepLeaves) {
   EXPECT_TRUE(Lines().empty());
   switch (c.chart) {
     case FailureCase::kChartUnchanged:
-      EXPECT_EQ(fields.CurveSeries, old_curve);
+      EXPECT_EQ(CurveSeries(), old_curve);
       EXPECT_TRUE(chart.IsListed(old_curve));
       EXPECT_EQ(old_curve->Count(), 61u);
       EXPECT_EQ(fields.CurveXFirst, old_fields.CurveXFirst);

@@ -35,6 +35,8 @@ class FitWindow : public FitFixture {
   explicit FitWindow(const Rows& rows) { SetRows(rows); }
 
   using FitFixture::chart;
+  using FitFixture::curve;
+  using FitFixture::CurveSeries;
   using FitFixture::fields;
   using FitFixture::Fit;
   using FitFixture::grid;

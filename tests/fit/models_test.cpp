@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "fit/fit.h"
-#include "fit/procedure.h"
+#include "fit/line_models.h"
+#include "fit/quadratic.h"
+#include "fit/refined_models.h"
 #include "model_fixture.h"
 
 namespace tarvolen {
@@ -19,6 +21,35 @@ namespace {
 
 using testing::FitWindow;
 using testing::Rows;
+
+// The model interface is checked when a model is compiled in: every model meets it, and a type
+// that lacks a part of it is refused with the part named.
+static_assert(fit::FitModel<fit::Linear> && fit::FitModel<fit::Quadratic> &&
+              fit::FitModel<fit::Compound> && fit::FitModel<fit::Logarithmic> &&
+              fit::FitModel<fit::Exponential> && fit::FitModel<fit::PowerModel> &&
+              fit::FitModel<fit::Geometric> && fit::FitModel<fit::Geometric2> &&
+              fit::FitModel<fit::Inverse> && fit::FitModel<fit::Hyperbola>);
+struct OnlySums {
+  template <class T>
+  struct Sums {
+    T ybar = Extended(0);
+  };
+  using Coefficients = fit::CoefficientPair;
+};
+struct LinearWithoutCurve : OnlySums {
+  template <class T>
+  static void FirstRow(Sums<T>&, fit::RowReader<T>&, T) {}
+  static Coefficients Solve(const Sums<Extended>&, const DataPoints&, Extended,
+                            fit::SolveContext&) {
+    return {0, 0};
+  }
+  static std::array<fit::ReportValue, 1> Report(const Coefficients& c) { return {{{"a", c.a}}}; }
+};
+static_assert(!fit::HasPassSums<int> && fit::HasPassSums<OnlySums>);
+static_assert(!fit::HasFirstRow<OnlySums> && !fit::FitModel<OnlySums>);
+static_assert(fit::HasFirstRow<LinearWithoutCurve> && fit::HasSolve<LinearWithoutCurve> &&
+              fit::HasReport<LinearWithoutCurve> && !fit::HasCurve<LinearWithoutCurve> &&
+              !fit::FitModel<LinearWithoutCurve>);
 
 const Rows kFivePoints = {{"1", "2"}, {"2", "4"}, {"3", "5"}, {"4", "4"}, {"5", "5"}};
 const Rows kGrowth = {{"1", "3"}, {"2", "7"}, {"3", "20"}, {"4", "55"}, {"5", "148"}};
@@ -45,8 +76,8 @@ TEST(ModelFits, ReportTheWorkedExamplesLineForLine) {
     FitWindow window(kFivePoints);
     EXPECT_EQ(window.Fit(c.model), "");
     EXPECT_EQ(window.Lines(), c.lines);
-    ASSERT_NE(window.fields.CurveSeries, nullptr);
-    EXPECT_EQ(window.fields.CurveSeries->Count(), 101u);
+    ASSERT_NE(window.CurveSeries(), nullptr);
+    EXPECT_EQ(window.CurveSeries()->Count(), 101u);
   }
 }
 
@@ -113,10 +144,10 @@ TEST(ModelFits, RecoverTheCoefficientsOfExactData) {
     EXPECT_NEAR(window.Reported("a= "), c.a, 1e-7);
     EXPECT_NEAR(window.Reported("b= "), c.b, 1e-7);
     EXPECT_NEAR(window.Reported("correlation coefficient= "), 1, 1e-7);
-    ASSERT_NE(window.fields.CurveSeries, nullptr);
-    EXPECT_EQ(window.fields.CurveSeries->Count(), 20 * xs.size() + 1);
-    EXPECT_EQ(window.fields.CurveSeries->XValues()[0], 0.5);
-    EXPECT_EQ(window.fields.CurveSeries->XValues()[20 * xs.size()], 9.0);
+    ASSERT_NE(window.CurveSeries(), nullptr);
+    EXPECT_EQ(window.CurveSeries()->Count(), 20 * xs.size() + 1);
+    EXPECT_EQ(window.CurveSeries()->XValues()[0], 0.5);
+    EXPECT_EQ(window.CurveSeries()->XValues()[20 * xs.size()], 9.0);
   }
 }
 
@@ -195,7 +226,7 @@ TEST(ModelFits, HyperbolaCurveRunsFlatAcrossThePole) {
   ASSERT_EQ(window.Fit(Model::kHyperbola), "");
   EXPECT_NEAR(window.Reported("a= "), 2, 1e-15);
   EXPECT_NEAR(window.Reported("b= "), -1, 1e-15);
-  const TLineSeries& curve = *window.fields.CurveSeries;
+  const TLineSeries& curve = *window.CurveSeries();
   ASSERT_EQ(curve.Count(), 101u);
   EXPECT_EQ(curve.YValues()[50], curve.YValues()[49]);
   EXPECT_NEAR(curve.YValues()[49], 2 * 0.985 / (0.985 - 1), 1e-9);  // left of the pole
@@ -218,8 +249,8 @@ struct FailureCase {
 void ExpectFailure(const FailureCase& c) {
   SCOPED_TRACE(std::string(c.what) + " (" + std::string(ModelName(c.model)) + ")");
   FitWindow window(c.rows);
-  TLineSeries& previous = fit::ReplaceCurve(window.chart, window.fields);
-  previous.AddPoint(7, 7);
+  window.curve.Restart();
+  window.curve.Series()->AddPoint(7, 7);
   window.fields.CurveXFirst = 111;
   window.fields.CurveXLast = 222;
   window.fields.StdError = 333;
@@ -231,8 +262,8 @@ void ExpectFailure(const FailureCase& c) {
   EXPECT_EQ(window.fields.CorrCoef, 444);
   // The chart owns exactly one curve either way: the previous one, or the new one.
   EXPECT_EQ(window.chart.OwnedSeriesCount(), 1u);
-  ASSERT_NE(window.fields.CurveSeries, nullptr);
-  const TLineSeries& curve = *window.fields.CurveSeries;
+  ASSERT_NE(window.CurveSeries(), nullptr);
+  const TLineSeries& curve = *window.CurveSeries();
   EXPECT_TRUE(window.chart.IsListed(&curve));
   if (c.curve_points == kPreviousCurve) {
     ASSERT_EQ(curve.Count(), 1u);

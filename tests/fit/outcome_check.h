@@ -93,15 +93,16 @@ inline std::string CheckReport(Model model, const std::vector<std::string>& line
 }
 
 // Empty when a successful fit of `rows` data rows left a complete, finite curve.
-inline std::string CheckCompleteCurve(const FitFields& fields, long long rows) {
-  if (!fields.CurveSeries) return "no curve";
-  if (static_cast<long long>(fields.CurveSeries->Count()) != 20 * rows + 1) {
-    return "curve of " + std::to_string(fields.CurveSeries->Count()) + " points";
+inline std::string CheckCompleteCurve(const TLineSeries* curve, const FitFields& fields,
+                                      long long rows) {
+  if (!curve) return "no curve";
+  if (static_cast<long long>(curve->Count()) != 20 * rows + 1) {
+    return "curve of " + std::to_string(curve->Count()) + " points";
   }
   if (!std::isfinite(fields.StdError) || !std::isfinite(fields.CorrCoef)) {
     return "statistics not finite";
   }
-  return CheckCurvePoints(fields.CurveSeries);
+  return CheckCurvePoints(curve);
 }
 
 }  // namespace tarvolen::testing

@@ -2,18 +2,24 @@
 // be those of one thread, bit for bit, and a failing sample must still cut the curve exactly.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/parallel.h"
 #include "model_fixture.h"
+#include "plot/chart_curve.h"
 
 namespace tarvolen {
 namespace {
 
-using testing::FitWindow;
 using testing::NumberRows;
 
 struct FitRun {
@@ -22,18 +28,27 @@ struct FitRun {
   std::vector<double> xs, ys;
 };
 
-FitRun FitOnce(const testing::Rows& rows, Model model, bool keep_curve_points) {
-  FitWindow window(rows);
-  FitTarget target{window.grid, window.chart, window.fields, window.memo, '.'};
-  target.keep_curve_points = keep_curve_points;
+// A window's grid, chart, fields and results box of its own (no test fixture: this runs on
+// threads of the test's own too).
+FitRun FitOnce(const testing::Rows& rows, Model model, bool keep_curve_points,
+               std::size_t threads = 0) {
+  GridTable grid;
+  grid.WriteHeaders();
+  testing::SetGridRows(grid, rows);
+  TChart chart;
+  ChartCurve chart_curve(chart);
+  FitFields fields;
+  StringResultLines memo;
+  FitTarget target{grid, keep_curve_points ? &chart_curve : nullptr, fields, memo, '.'};
+  target.threads = threads;
   FitRun run;
   try {
     RunFit(model, target);
   } catch (const Exception& e) {
     run.error = e.what();
   }
-  run.lines = window.Lines();
-  if (const TLineSeries* curve = window.fields.CurveSeries) {
+  run.lines = memo.Lines();
+  if (const TLineSeries* curve = chart_curve.Series()) {
     for (std::size_t i = 0; i < curve->Count(); ++i) {
       run.xs.push_back(curve->XValues()[i]);
       run.ys.push_back(curve->YValues()[i]);
@@ -61,10 +76,8 @@ TEST(ParallelPasses, GiveTheResultsOfOneThreadBitForBit) {
                           Model::kGeometric2,  Model::kInverse, Model::kHyperbola};
   for (const Model model : models) {
     const testing::Rows rows = GrowthRows(20000, model != Model::kExponential);
-    SetWorkerLimit(1);
-    const FitRun one = FitOnce(rows, model, true);
-    SetWorkerLimit(8);
-    const FitRun spread = FitOnce(rows, model, true);
+    const FitRun one = FitOnce(rows, model, true, 1);
+    const FitRun spread = FitOnce(rows, model, true, 8);
     SCOPED_TRACE(std::string(ModelName(model)));
     EXPECT_EQ(spread.error, one.error);
     EXPECT_EQ(spread.lines, one.lines);
@@ -96,6 +109,70 @@ TEST(ParallelPasses, AFailingSampleInALaterChunkCutsTheCurveThere) {
       EXPECT_EQ(run.xs.back(), -1.0 / 1024);
     }
   }
+}
+
+// Fits share nothing: two at once, each spread over several threads and each on a grid of its
+// own, give what they give one after the other (and the thread sanitizer sees no race).
+TEST(ParallelPasses, TwoFitsAtOnceGiveWhatTheyGiveOneAfterTheOther) {
+  const testing::Rows rows = GrowthRows(20000, false);
+  const std::pair<Model, Model> pairs[] = {{Model::kPower, Model::kCompound},
+                                           {Model::kGeometric2, Model::kGeometric2}};
+  for (const auto& [first, second] : pairs) {
+    SCOPED_TRACE(std::string(ModelName(first)) + " beside " + std::string(ModelName(second)));
+    const FitRun first_alone = FitOnce(rows, first, true, 4);
+    const FitRun second_alone = FitOnce(rows, second, true, 4);
+    FitRun first_beside, second_beside;
+    std::thread other([&] { second_beside = FitOnce(rows, second, true, 4); });
+    first_beside = FitOnce(rows, first, true, 4);
+    other.join();
+    EXPECT_EQ(first_beside.lines, first_alone.lines);
+    EXPECT_EQ(second_beside.lines, second_alone.lines);
+    EXPECT_TRUE(first_beside.ys == first_alone.ys);
+    EXPECT_TRUE(second_beside.ys == second_alone.ys);
+  }
+}
+
+// Under a limit of one process per user no worker thread can start: a fit asked to spread runs
+// on its own thread and gives the same results. Runs in a child process of this program, as an
+// ordinary user (the limit does not bind root).
+TEST(ParallelPasses, WhenNoThreadCanStartTheFitRunsOnItsOwnThread) {
+  if (std::getenv("TARVOLEN_THREAD_LIMIT_CHILD")) {
+    const testing::Rows rows = GrowthRows(20000, false);
+    for (const Model model : {Model::kLinear, Model::kPower}) {
+      const FitRun one = FitOnce(rows, model, true, 1);
+      const FitRun spread = FitOnce(rows, model, true, 8);
+      EXPECT_EQ(spread.lines, one.lines);
+      EXPECT_TRUE(spread.ys == one.ys);
+    }
+    EXPECT_EQ(StartedWorkerThreads(), 0u);
+    return;
+  }
+#if defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the thread sanitizer's runtime needs threads of its own";
+#endif
+  // A copy of this program in a folder of its own, which the ordinary user can reach wherever
+  // the build lies.
+  namespace fs = std::filesystem;
+  const fs::path folder =
+      fs::temp_directory_path() / ("tarvolen-thread-limit-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+  const fs::path program = folder / "fit-tests";
+  fs::copy_file(fs::read_symlink("/proc/self/exe"), program);
+  const fs::path output = folder / "output";
+  std::string command =
+      "TARVOLEN_THREAD_LIMIT_CHILD=1 ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" ";
+  if (::geteuid() == 0) command += "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+  command += "prlimit --nproc=1 " + program.string() +
+             " --gtest_filter=ParallelPasses.WhenNoThreadCanStartTheFitRunsOnItsOwnThread >" +
+             output.string() + " 2>&1";
+  const int status = std::system(command.c_str());
+  std::ifstream in(output);
+  const std::string text((std::istreambuf_iterator<char>(in)), {});
+  fs::remove_all(folder);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
+  EXPECT_NE(text.find("[  PASSED  ] 1 test"), std::string::npos) << text;
 }
 
 TEST(ParallelPasses, AFitThatKeepsNoSamplesReportsTheSame) {

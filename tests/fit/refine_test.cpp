@@ -23,7 +23,8 @@ CoefficientPair RefineRows(const Rows& rows, RefinementLog& log,
                            int max_iterations = kMaxIterations) {
   const FitWindow window(rows);
   const FirstPassResult<M> first = FirstPass<M>(window.grid, '.');
-  return Refine<typename M::Shape>(first.points, M::Start(first.sums, first.n), &log,
+  SolveContext context{{}, &log, std::nullopt};
+  return Refine<typename M::Shape>(first.points, M::Start(first.sums, first.n), context,
                                    max_iterations);
 }
 
@@ -101,11 +102,11 @@ TEST(Refine, StopsWithAnErrorWhenItDoesNotSettle) {
 // A shape whose every step points uphill: no halving helps, so the start values stand.
 struct UphillShape {
   template <class T>
-  static T Kernel(T, T x) {
+  static T Kernel(T, T x, LnMemo&) {
     return x;
   }
   template <class T>
-  static void Row(T a, T, T x, T y, T kernel, T& r, T& da, T& db) {
+  static void Row(T a, T, T x, T y, T kernel, T& r, T& da, T& db, LnMemo&) {
     r = y - kernel * a;
     da = -x;  // the wrong sign: the Gauss–Newton step moves away from the optimum
     db = x * x;
@@ -115,9 +116,13 @@ struct UphillShape {
 TEST(Refine, KeepsTheCoefficientsBeforeAStepThatNoHalvingMendsAndSaysSo) {
   DataPoints points{{1, 2, 3}, {2, 4, 7}};
   RefinementLog log;
-  const CoefficientPair result = Refine<UphillShape>(points, {1, 0}, &log);
+  SolveContext context{{}, &log, std::nullopt};
+  const CoefficientPair result = Refine<UphillShape>(points, {1, 0}, context);
   EXPECT_TRUE(log.stalled);
   EXPECT_TRUE(log.steps.empty());
+  ASSERT_TRUE(context.refinement.has_value());
+  EXPECT_EQ(context.refinement->end, RefinementEnd::kStalled);
+  EXPECT_EQ(context.refinement->iterations, 0);
   EXPECT_EQ(result.a, 1);
   EXPECT_EQ(result.b, 0);
 }

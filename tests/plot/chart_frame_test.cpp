@@ -48,7 +48,7 @@ TEST(ConfigureChart1, StoresTheMainWindowsChart) {
   EXPECT_EQ(chart.Cursor, TCursor::crCross);
   EXPECT_EQ(chart.Color(), clInactiveCaptionText);
   EXPECT_EQ(chart.BackColor(), clWhite);
-  EXPECT_FALSE(chart.View3D);
+  EXPECT_FALSE(chart.StoredNotDrawn().View3D);
   EXPECT_EQ(chart.BevelOuter(), TPanelBevel::bvRaised);
   EXPECT_TRUE(chart.LegendVisible());
   EXPECT_EQ(chart.Title().Text, (std::vector<std::string>{""}));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "plot/chart_curve.h"
 
 namespace tarvolen {
 namespace {
@@ -26,16 +27,15 @@ GridTable GridOf(const std::vector<Row>& rows) {
   return grid;
 }
 
-// What a fit does to the chart before adding its samples: frees the current curve, attaches a
-// new line series (taking the first free colour) and keeps it as the current curve.
-TLineSeries& ReplaceCurveAsAFitDoes(TChart& chart, TLineSeries*& curve) {
-  chart.FreeSeries(curve);
-  curve = &chart.CreateSeries<TLineSeries>();
-  curve->SetParentChart(&chart);
-  curve->SetShowInLegend(false);
-  curve->AddPoint(1, 1);
-  curve->AddPoint(2, 2);
-  return *curve;
+// What a fit does to the chart: frees the current curve, attaches a new line series (taking the
+// first free colour), keeps it as the current curve and adds its samples.
+TLineSeries& ReplaceCurveAsAFitDoes(ChartCurve& curve) {
+  curve.Restart();
+  const double xs[] = {1, 2};
+  const double ys[] = {1, 2};
+  curve.Add(xs, ys, 2);
+  EXPECT_FALSE(curve.Series()->ShowInLegend());
+  return *curve.Series();
 }
 
 std::vector<double> Values(const TChartValueList& list) {
@@ -74,8 +74,6 @@ TEST(PlotDataPoints, SetsUpTheChartAndTheMarkers) {
   EXPECT_TRUE(points.Pointer().Visible);
   EXPECT_EQ(points.Pointer().Style, TSeriesPointerStyle::psCircle);
   EXPECT_FALSE(points.ShowInLegend());
-  EXPECT_EQ(points.Marks().Style, TSeriesMarksStyle::smsValue);
-  EXPECT_FALSE(points.Marks().Visible);
   EXPECT_EQ(points.ParentChart(), &chart);
 }
 
@@ -92,11 +90,11 @@ TEST(PlotDataPoints, ABadCellLeavesTheChartEmpty) {
   };
   for (const auto& c : cases) {
     TChart chart;
-    TLineSeries* curve = nullptr;
-    PlotDataPoints(chart, GridOf({{"1", "1"}}), '.', curve);
-    ReplaceCurveAsAFitDoes(chart, curve);
+    ChartCurve curve(chart);
+    PlotDataPoints(chart, GridOf({{"1", "1"}}), '.', curve.Series());
+    ReplaceCurveAsAFitDoes(curve);
     try {
-      PlotDataPoints(chart, GridOf(c.rows), '.', curve);
+      PlotDataPoints(chart, GridOf(c.rows), '.', curve.Series());
       ADD_FAILURE() << c.name << ": no error";
     } catch (const Exception& error) {
       EXPECT_EQ(std::string(error.what()), c.message) << c.name;
@@ -104,27 +102,27 @@ TEST(PlotDataPoints, ABadCellLeavesTheChartEmpty) {
     EXPECT_TRUE(chart.SeriesList().empty()) << c.name;
     // Only the current curve is left for the next fit to free.
     EXPECT_EQ(chart.OwnedSeriesCount(), 1u) << c.name;
-    EXPECT_EQ(curve->Count(), 2u) << c.name;
+    EXPECT_EQ(curve.Series()->Count(), 2u) << c.name;
   }
 }
 
 TEST(PlotDataPoints, ReleasesSeriesNoLongerShownExceptTheCurve) {
   TChart chart;
-  TLineSeries* curve = nullptr;
+  ChartCurve curve(chart);
   const GridTable grid = GridOf({{"1", "1"}, {"2", "4"}});
   for (int i = 0; i < 10; ++i) {
-    PlotDataPoints(chart, grid, '.', curve);
-    ReplaceCurveAsAFitDoes(chart, curve);
+    PlotDataPoints(chart, grid, '.', curve.Series());
+    ReplaceCurveAsAFitDoes(curve);
   }
-  PlotDataPoints(chart, grid, '.', curve);
+  PlotDataPoints(chart, grid, '.', curve.Series());
   EXPECT_EQ(chart.OwnedSeriesCount(), 2u);
   ASSERT_EQ(chart.SeriesList().size(), 1u);
   // The curve is off the list but still there: the next fit frees it.
-  EXPECT_FALSE(chart.IsListed(curve));
-  EXPECT_EQ(curve->Count(), 2u);
-  ReplaceCurveAsAFitDoes(chart, curve);
+  EXPECT_FALSE(chart.IsListed(curve.Series()));
+  EXPECT_EQ(curve.Series()->Count(), 2u);
+  ReplaceCurveAsAFitDoes(curve);
   EXPECT_EQ(chart.SeriesList().size(), 2u);
-  EXPECT_EQ(chart.SeriesList()[1], curve);
+  EXPECT_EQ(chart.SeriesList()[1], curve.Series());
 }
 
 TEST(PlotDataPoints, ColoursFollowWhatIsStillListed) {
@@ -140,17 +138,17 @@ TEST(PlotDataPoints, ColoursFollowWhatIsStillListed) {
   };
   TChart chart;
   ConfigureChart1(chart);
-  TLineSeries* curve = nullptr;
+  ChartCurve curve(chart);
   const GridTable grid = GridOf({{"1", "1"}, {"2", "4"}});
   int number = 0;
   for (const auto& s : steps) {
     ++number;
     TColor got;
     if (std::string(s.step) == "load") {
-      PlotDataPoints(chart, grid, '.', curve);
+      PlotDataPoints(chart, grid, '.', curve.Series());
       got = chart.SeriesList().back()->SeriesColor();
     } else {
-      got = ReplaceCurveAsAFitDoes(chart, curve).SeriesColor();
+      got = ReplaceCurveAsAFitDoes(curve).SeriesColor();
     }
     EXPECT_EQ(got, s.colour) << "step " << number << " (" << s.step << ")";
   }

@@ -191,7 +191,7 @@ TEST_F(MainWindowTest, TypedPairsFitWhenAModelButtonIsPressed) {
             "a= 2.2\nb= 0.6\nStandard Error= 0.894427190999916\n"
             "correlation coefficient= 0.774596669241483\n");
   EXPECT_EQ(ListedSeries(), 2u);  // the points, and the curve on top
-  EXPECT_EQ(form_->Fields().CurveSeries->Count(), 101u);
+  EXPECT_EQ(form_->CurveSeries()->Count(), 101u);
 }
 
 TEST_F(MainWindowTest, TextStillInTheEditorCountsAndTheCurrentCellStays) {
