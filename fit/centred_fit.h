@@ -1,0 +1,258 @@
+#pragma once
+
+// The least-squares solve of the normal-equation models (linear, quadratic, logarithmic, inverse
+// and the hyperbola's reciprocal line), accurate on badly scaled data.
+//
+// Each of them fits v ≈ k0 + k1·u (+ k2·u²) to transformed data: u = x, ln x or 1/x; v = y or
+// 1/y. Sums of raw powers of u square the condition of the problem: with X around 10^9, or in
+// steps of 10^-8, they lose every digit. Here:
+//   1. u is centred on a shift c near its mean and divided by a power of two s (exactly), and v
+//      is centred on v0; the normal equations of t = (u - c)/s are formed from those and solved
+//      through the matrix inverse;
+//   2. that solution is written as the coefficients of u itself, each carried as an unevaluated
+//      sum hi + lo of about 128 bits;
+//   3. one step of iterative refinement: the residual of every row, v - (k0 + k1·u + k2·u²), is
+//      formed to that precision from u and v themselves (ln x and the reciprocals are carried to
+//      128 bits as well), and the same inverse turns its sums into a correction.
+// The coefficients are then rounded once. They are the least-squares coefficients to about the
+// precision of the extended real, also where an intercept far from the data keeps only the last
+// digits of the values it is formed from (a line through X around 400 with an intercept of 0.26).
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "common/errors.h"
+#include "common/ext_math.h"
+#include "common/fp_check.h"
+#include "common/parallel.h"
+#include "fit/fit.h"
+#include "fit/matrice2.h"
+
+namespace tarvolen::fit {
+
+// Arithmetic on unevaluated sums hi + lo (|lo| at most half an ulp of hi after each operation).
+// Exact where it says so barring overflow (a factor beyond about 2^16350 overflows in the split,
+// which the caller's fault check sees) and underflow of the partial products.
+namespace wide {
+
+using ext::Extended2;
+
+// s + e = a + b exactly.
+inline Extended2 TwoSum(Extended a, Extended b) {
+  const Extended s = a + b;
+  const Extended bb = s - a;
+  return {s, (a - (s - bb)) + (b - bb)};
+}
+
+// The same for |a| >= |b| (or a = 0).
+inline Extended2 FastTwoSum(Extended a, Extended b) {
+  const Extended s = a + b;
+  return {s, b - (s - a)};
+}
+
+// a = hi + lo with hi of 32 significant bits and lo of at most 32: products of halves are exact.
+inline void Split(Extended a, Extended& hi, Extended& lo) {
+  const Extended t = a * 4294967297.0L;
+  hi = t - (t - a);
+  lo = a - hi;
+}
+
+// p + e = a·b exactly.
+inline Extended2 TwoProduct(Extended a, Extended b) {
+  const Extended p = a * b;
+  Extended a1, a2, b1, b2;
+  Split(a, a1, a2);
+  Split(b, b1, b2);
+  return {p, ((a1 * b1 - p) + a1 * b2 + a2 * b1) + a2 * b2};
+}
+
+inline Extended2 Add(Extended2 a, Extended2 b) {
+  Extended2 s = TwoSum(a.hi, b.hi);
+  const Extended2 t = TwoSum(a.lo, b.lo);
+  s = FastTwoSum(s.hi, s.lo + t.hi);
+  return FastTwoSum(s.hi, s.lo + t.lo);
+}
+
+inline Extended2 Negated(Extended2 a) { return {-a.hi, -a.lo}; }
+
+inline Extended2 Mul(Extended2 a, Extended2 b) {
+  const Extended2 p = TwoProduct(a.hi, b.hi);
+  return FastTwoSum(p.hi, p.lo + (a.hi * b.lo + a.lo * b.hi));
+}
+
+}  // namespace wide
+
+// The transformations of the data, carried to about 128 bits.
+struct PlainAxis {
+  static ext::Extended2 Of(Extended x) { return {x, 0}; }
+};
+struct LnAxis {
+  static ext::Extended2 Of(Extended x) { return ext::LnWide(x); }
+};
+struct ReciprocalAxis {
+  // 1/x = r + (1 - x·r)/x, where 1 - x·r is formed exactly: x·r lies within a rounding of 1.
+  static ext::Extended2 Of(Extended x) {
+    const Extended r = Extended(1) / x;
+    const ext::Extended2 p = wide::TwoProduct(x, r);
+    return {r, ((Extended(1) - p.hi) - p.lo) / x};
+  }
+};
+
+namespace detail {
+
+// Computes value(i) -> (first, second) for the rows [0, count) on the work's threads, round by
+// round, and hands the pairs to add(first, second) in row order on the calling thread. False as
+// soon as a row or an addition raised a floating-point fault.
+template <class Value, class Add>
+bool PairsInRowOrder(std::size_t count, const WorkContext& work, Value&& value, Add&& add) {
+  constexpr std::size_t kRound = 1 << 16;
+  std::vector<Extended> first(std::min(count, kRound)), second(first.size());
+  for (std::size_t begin = 0; begin < count; begin += kRound) {
+    work.progress.Report(begin, count);
+    const std::size_t end = std::min(begin + kRound, count);
+    const bool clean = fp::CleanInParallel(
+        end - begin,
+        [&](std::size_t from, std::size_t to) {
+          for (std::size_t k = from; k < to; ++k) value(begin + k, first[k], second[k]);
+        },
+        work);
+    if (!clean || !fp::RanClean([&] {
+          for (std::size_t k = 0; k < end - begin; ++k) add(first[k], second[k]);
+        })) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace detail
+
+// The least-squares coefficients k0, k1 (, k2) of v ≈ k0 + k1·u (+ k2·u²) over the data rows,
+// u = UAxis::Of(x) and v = VAxis::Of(y), rounded to extended. `u_sum` and `v_sum` are the first
+// pass's sums of u and of v: their means are the shifts.
+//
+// Throws EFitError(kSingularMessage) when the centred system has an exact zero pivot (the
+// transformed X do not determine the coefficients). Returns nothing when a floating-point fault
+// arose on the way (data at the edges of the extended range): the caller then solves the plain
+// normal equations, whose own faults name the failing operation.
+template <std::size_t kTerms, class UAxis, class VAxis>
+std::optional<std::array<Extended, kTerms>> CentredLeastSquares(const DataPoints& points,
+                                                                Extended u_sum, Extended v_sum,
+                                                                const WorkContext& work) {
+  static_assert(kTerms == 2 || kTerms == 3);
+  using ext::Extended2;
+  constexpr std::size_t kPowers = 2 * kTerms - 1;
+  const std::size_t count = points.Count();
+  const Extended n = static_cast<Extended>(count);
+
+  Extended c = 0, v0 = 0;
+  if (!fp::RanClean([&] { c = u_sum / n, v0 = v_sum / n; }, c, v0)) return std::nullopt;
+  auto centred = [&](std::size_t i, Extended2& u) {
+    u = UAxis::Of(points.x[i]);
+    return (u.hi - c) + u.lo;
+  };
+
+  // 1. Sums of d^j (j = 1 .. 2·kTerms - 2) and of d^j·w (j < kTerms), d = u - c, w = v - v0.
+  std::array<Extended, kPowers> power_sums{};
+  std::array<Extended, kTerms> cross_sums{};
+  power_sums[0] = n;
+  if (!detail::PairsInRowOrder(
+          count, work.Part(0, 0.5),
+          [&](std::size_t i, Extended& d, Extended& w) {
+            Extended2 u;
+            d = centred(i, u);
+            const Extended2 v = VAxis::Of(points.y[i]);
+            w = (v.hi - v0) + v.lo;
+          },
+          [&](Extended d, Extended w) {
+            Extended p = 1;
+            for (std::size_t j = 0; j < kPowers; ++j) {
+              if (j > 0) power_sums[j] = power_sums[j] + p;
+              if (j < kTerms) cross_sums[j] = cross_sums[j] + p * w;
+              p = p * d;
+            }
+          })) {
+    return std::nullopt;
+  }
+
+  // 2. The centred, scaled system, its inverse and solution, and that solution as coefficients
+  // of u: with g_j = β_j / s^j, the polynomial Σ g_j·(u - c)^j expanded in u.
+  RCOMat inverse;
+  std::array<Extended, kTerms> scale{};  // s^j
+  auto solve = [&](const std::array<Extended, kTerms>& sums) {
+    RCOMat rhs = ZeroMatrix(static_cast<int>(kTerms), 1), solution;
+    for (std::size_t j = 0; j < kTerms; ++j) rhs[j][0] = sums[j] / scale[j];
+    static_cast<void>(MatMult(inverse, rhs, solution));
+    std::array<Extended2, kTerms> k{};
+    for (std::size_t j = 0; j < kTerms; ++j) k[j] = {solution[j][0] / scale[j], 0};
+    for (std::size_t i = 0; i + 1 < kTerms; ++i) {
+      for (std::size_t j = kTerms - 1; j-- > i;) {
+        k[j] = wide::Add(k[j], wide::Negated(wide::Mul(k[j + 1], {c, 0})));
+      }
+    }
+    return k;
+  };
+  bool singular = false;
+  std::array<Extended2, kTerms> k{};
+  if (!fp::RanClean([&] {
+        if (!(power_sums[2] > 0)) {
+          singular = true;
+          return;
+        }
+        int exponent = 0;
+        frexpl(sqrtl(power_sums[2] / n), &exponent);
+        const Extended s = ldexpl(1, exponent);
+        scale[0] = 1;
+        for (std::size_t j = 1; j < kTerms; ++j) scale[j] = scale[j - 1] * s;
+        RCOMat normal = ZeroMatrix(static_cast<int>(kTerms), static_cast<int>(kTerms));
+        for (std::size_t i = 0; i < kTerms; ++i) {
+          for (std::size_t j = 0; j < kTerms; ++j) {
+            normal[i][j] = power_sums[i + j] / (scale[i] * scale[j]);
+          }
+        }
+        if (MatInverse(normal, inverse) == kMatSingular) {
+          singular = true;
+          return;
+        }
+        k = solve(cross_sums);
+        k[0] = wide::Add(k[0], {v0, 0});
+      })) {
+    return std::nullopt;
+  }
+  if (singular) throw EFitError(kSingularMessage);
+
+  // 3. One step of refinement on the residuals of the rows.
+  std::array<Extended, kTerms> residual_sums{};
+  if (!detail::PairsInRowOrder(
+          count, work.Part(0.5, 1),
+          [&](std::size_t i, Extended& d, Extended& residual) {
+            Extended2 u;
+            d = centred(i, u);
+            Extended2 fitted = k[kTerms - 1];
+            for (std::size_t j = kTerms - 1; j-- > 0;) fitted = wide::Add(wide::Mul(fitted, u), k[j]);
+            residual = wide::Add(VAxis::Of(points.y[i]), wide::Negated(fitted)).hi;
+          },
+          [&](Extended d, Extended residual) {
+            Extended p = 1;
+            for (std::size_t j = 0; j < kTerms; ++j) {
+              residual_sums[j] = residual_sums[j] + p * residual;
+              p = p * d;
+            }
+          })) {
+    return std::nullopt;
+  }
+  std::array<Extended, kTerms> result{};
+  if (!fp::RanClean([&] {
+        const std::array<Extended2, kTerms> correction = solve(residual_sums);
+        for (std::size_t j = 0; j < kTerms; ++j) result[j] = wide::Add(k[j], correction[j]).hi;
+      })) {
+    return std::nullopt;
+  }
+  return result;
+}
+
+}  // namespace tarvolen::fit
