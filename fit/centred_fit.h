@@ -23,6 +23,8 @@
 #include <cmath>
 #include <cstddef>
 #include <optional>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "common/errors.h"
@@ -70,6 +72,21 @@ inline Extended2 TwoProduct(Extended a, Extended b) {
   return {p, ((a1 * b1 - p) + a1 * b2 + a2 * b1) + a2 * b2};
 }
 
+// A factor b = hi + lo of many exact products, its hi split once.
+struct Factor {
+  Extended hi, h1, h2, lo;
+};
+inline Factor FactorOf(Extended2 b) {
+  Factor f{b.hi, 0, 0, b.lo};
+  Split(b.hi, f.h1, f.h2);
+  return f;
+}
+
+// The rounding error of p = b.hi·a, from the halves a1 + a2 of a: p + error = b.hi·a exactly.
+inline Extended ProductError(const Factor& b, Extended a1, Extended a2, Extended p) {
+  return ((b.h1 * a1 - p) + b.h1 * a2 + b.h2 * a1) + b.h2 * a2;
+}
+
 inline Extended2 Add(Extended2 a, Extended2 b) {
   Extended2 s = TwoSum(a.hi, b.hi);
   const Extended2 t = TwoSum(a.lo, b.lo);
@@ -104,29 +121,62 @@ struct ReciprocalAxis {
 
 namespace detail {
 
+// Rows per round of the passes below: a round's values fit in a small buffer.
+inline constexpr std::size_t kPairRound = 1 << 16;
+
 // Computes value(i) -> (first, second) for the rows [0, count) on the work's threads, round by
-// round, and hands the pairs to add(first, second) in row order on the calling thread. False as
-// soon as a row or an addition raised a floating-point fault.
+// round, and hands each round's pairs to add(first, second, size) on the calling thread, which
+// sums them in row order. False as soon as a row or an addition raised a floating-point fault.
 template <class Value, class Add>
 bool PairsInRowOrder(std::size_t count, const WorkContext& work, Value&& value, Add&& add) {
-  constexpr std::size_t kRound = 1 << 16;
-  std::vector<Extended> first(std::min(count, kRound)), second(first.size());
-  for (std::size_t begin = 0; begin < count; begin += kRound) {
+  std::vector<Extended> first(std::min(count, kPairRound)), second(first.size());
+  for (std::size_t begin = 0; begin < count; begin += kPairRound) {
     work.progress.Report(begin, count);
-    const std::size_t end = std::min(begin + kRound, count);
+    const std::size_t end = std::min(begin + kPairRound, count);
     const bool clean = fp::CleanInParallel(
         end - begin,
         [&](std::size_t from, std::size_t to) {
           for (std::size_t k = from; k < to; ++k) value(begin + k, first[k], second[k]);
         },
         work);
-    if (!clean || !fp::RanClean([&] {
-          for (std::size_t k = 0; k < end - begin; ++k) add(first[k], second[k]);
-        })) {
+    if (!clean || !fp::RanClean([&] { add(first.data(), second.data(), end - begin); })) {
       return false;
     }
   }
   return true;
+}
+
+// v - (k0 + k1·u + k2·u²), with the coefficients and u and v carried as hi + lo: the large parts
+// cancel exactly, so the residual is formed to about the precision of the extended real even where
+// it is a tiny part of the terms. kExactU, kExactV: u.lo, v.lo are 0 (left out, as the compiler may
+// not drop a product with 0 itself).
+template <std::size_t kTerms, bool kExactU, bool kExactV>
+Extended Residual(const std::array<wide::Factor, kTerms>& k, ext::Extended2 u, ext::Extended2 v) {
+  Extended u1, u2;
+  wide::Split(u.hi, u1, u2);
+  const Extended p1 = k[1].hi * u.hi;
+  Extended e1 = wide::ProductError(k[1], u1, u2, p1) + k[1].lo * u.hi;
+  if constexpr (!kExactU) e1 = e1 + k[1].hi * u.lo;
+  Extended low = -k[0].lo - e1;
+  if constexpr (!kExactV) low = low + v.lo;
+  ext::Extended2 high = wide::TwoSum(v.hi, -k[0].hi);
+  low = low + high.lo;
+  high = wide::TwoSum(high.hi, -p1);
+  low = low + high.lo;
+  if constexpr (kTerms == 3) {
+    // u² = square + square_error, then k2·u².
+    const Extended square = u.hi * u.hi;
+    Extended square_error = ((u1 * u1 - square) + 2 * (u1 * u2)) + u2 * u2;
+    if constexpr (!kExactU) square_error = square_error + 2 * (u.hi * u.lo);
+    Extended s1, s2;
+    wide::Split(square, s1, s2);
+    const Extended p2 = k[2].hi * square;
+    low = low - (wide::ProductError(k[2], s1, s2, p2) +
+                 (k[2].hi * square_error + k[2].lo * square));
+    high = wide::TwoSum(high.hi, -p2);
+    low = low + high.lo;
+  }
+  return high.hi + low;
 }
 
 }  // namespace detail
@@ -160,22 +210,60 @@ std::optional<std::array<Extended, kTerms>> CentredLeastSquares(const DataPoints
   std::array<Extended, kPowers> power_sums{};
   std::array<Extended, kTerms> cross_sums{};
   power_sums[0] = n;
-  if (!detail::PairsInRowOrder(
-          count, work.Part(0, 0.5),
-          [&](std::size_t i, Extended& d, Extended& w) {
-            Extended2 u;
-            d = centred(i, u);
-            const Extended2 v = VAxis::Of(points.y[i]);
-            w = (v.hi - v0) + v.lo;
-          },
-          [&](Extended d, Extended w) {
-            Extended p = 1;
-            for (std::size_t j = 0; j < kPowers; ++j) {
-              if (j > 0) power_sums[j] = power_sums[j] + p;
-              if (j < kTerms) cross_sums[j] = cross_sums[j] + p * w;
-              p = p * d;
-            }
+  // Adds the pairs (d, w) = pair(k) for k < size, keeping the running sums in locals of their
+  // own (registers).
+  auto add_pairs = [&](auto pair, std::size_t size) {
+    Extended s1 = power_sums[1], s2 = power_sums[2], w0 = cross_sums[0], w1 = cross_sums[1];
+    if constexpr (kTerms == 2) {
+      for (std::size_t k = 0; k < size; ++k) {
+        const auto [d, w] = pair(k);
+        s1 = s1 + d;
+        s2 = s2 + d * d;
+        w0 = w0 + w;
+        w1 = w1 + d * w;
+      }
+    } else {
+      Extended s3 = power_sums[3], s4 = power_sums[4], w2 = cross_sums[2];
+      for (std::size_t k = 0; k < size; ++k) {
+        const auto [d, w] = pair(k);
+        const Extended d2 = d * d;
+        s1 = s1 + d;
+        s2 = s2 + d2;
+        s3 = s3 + d2 * d;
+        s4 = s4 + d2 * d2;
+        w0 = w0 + w;
+        w1 = w1 + d * w;
+        w2 = w2 + d2 * w;
+      }
+      power_sums[3] = s3, power_sums[4] = s4, cross_sums[2] = w2;
+    }
+    power_sums[1] = s1, power_sums[2] = s2, cross_sums[0] = w0, cross_sums[1] = w1;
+  };
+  if constexpr (std::is_same_v<UAxis, PlainAxis> && std::is_same_v<VAxis, PlainAxis>) {
+    // Nothing to transform: the pairs are formed as they are added.
+    const Progress progress = work.progress.Part(0, 0.5);
+    for (std::size_t begin = 0; begin < count; begin += detail::kPairRound) {
+      progress.Report(begin, count);
+      const std::size_t size = std::min(detail::kPairRound, count - begin);
+      const Extended* xs = points.x.data() + begin;
+      const Extended* ys = points.y.data() + begin;
+      if (!fp::RanClean([&] {
+            add_pairs([&](std::size_t k) { return std::pair{xs[k] - c, ys[k] - v0}; }, size);
           })) {
+        return std::nullopt;
+      }
+    }
+  } else if (!detail::PairsInRowOrder(
+                 count, work.Part(0, 0.5),
+                 [&](std::size_t i, Extended& d, Extended& w) {
+                   Extended2 u;
+                   d = centred(i, u);
+                   const Extended2 v = VAxis::Of(points.y[i]);
+                   w = (v.hi - v0) + v.lo;
+                 },
+                 [&](const Extended* ds, const Extended* ws, std::size_t size) {
+                   add_pairs([&](std::size_t k) { return std::pair{ds[k], ws[k]}; }, size);
+                 })) {
     return std::nullopt;
   }
 
@@ -226,22 +314,30 @@ std::optional<std::array<Extended, kTerms>> CentredLeastSquares(const DataPoints
   if (singular) throw EFitError(kSingularMessage);
 
   // 3. One step of refinement on the residuals of the rows.
+  std::array<wide::Factor, kTerms> factors{};
+  for (std::size_t j = 0; j < kTerms; ++j) factors[j] = wide::FactorOf(k[j]);
   std::array<Extended, kTerms> residual_sums{};
   if (!detail::PairsInRowOrder(
           count, work.Part(0.5, 1),
           [&](std::size_t i, Extended& d, Extended& residual) {
             Extended2 u;
             d = centred(i, u);
-            Extended2 fitted = k[kTerms - 1];
-            for (std::size_t j = kTerms - 1; j-- > 0;) fitted = wide::Add(wide::Mul(fitted, u), k[j]);
-            residual = wide::Add(VAxis::Of(points.y[i]), wide::Negated(fitted)).hi;
+            residual =
+                detail::Residual<kTerms, std::is_same_v<UAxis, PlainAxis>,
+                                 std::is_same_v<VAxis, PlainAxis>>(factors, u, VAxis::Of(points.y[i]));
           },
-          [&](Extended d, Extended residual) {
-            Extended p = 1;
-            for (std::size_t j = 0; j < kTerms; ++j) {
-              residual_sums[j] = residual_sums[j] + p * residual;
-              p = p * d;
+          [&](const Extended* ds, const Extended* residuals, std::size_t size) {
+            Extended r0 = residual_sums[0], r1 = residual_sums[1];
+            Extended r2 = residual_sums[kTerms - 1];
+            for (std::size_t k = 0; k < size; ++k) {
+              const Extended d = ds[k], residual = residuals[k];
+              const Extended dr = d * residual;
+              r0 = r0 + residual;
+              r1 = r1 + dr;
+              if constexpr (kTerms == 3) r2 = r2 + d * dr;
             }
+            residual_sums[0] = r0, residual_sums[1] = r1;
+            if constexpr (kTerms == 3) residual_sums[2] = r2;
           })) {
     return std::nullopt;
   }
