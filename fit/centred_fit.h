@@ -146,6 +146,53 @@ bool PairsInRowOrder(std::size_t count, const WorkContext& work, Value&& value, 
   return true;
 }
 
+// The centred sums from the first pass's raw ones: Σ(u - c)^k = Σ_j C(k, j)·(-c)^(k-j)·Σu^j, and
+// so on. Cancellation costs them about (1 + r)^(k/2) of their precision, r = n·c²/Σ(u - c)², the
+// squared distance of u's mean from 0 in units of its spread: where that leaves the system of the
+// highest power good to about 2^-44 (and the refinement then squares its error away), they are
+// taken and true is returned; otherwise (or on a fault) false, and the rows are gone through.
+template <std::size_t kTerms>
+bool ShiftedSums(const std::array<Extended, 2 * kTerms - 1>& u_powers,
+                 const std::array<Extended, kTerms>& v_moments, Extended n, Extended c,
+                 Extended v0, std::array<Extended, 2 * kTerms - 1>& power_sums,
+                 std::array<Extended, kTerms>& cross_sums) {
+  constexpr std::size_t kPowers = 2 * kTerms - 1;
+  std::array<Extended, kPowers> powers{};
+  std::array<Extended, kTerms> cross{};
+  bool usable = false;
+  const bool clean = fp::RanClean([&] {
+    // (-c)^j and the binomial coefficients C(k, j).
+    std::array<Extended, kPowers> minus_c{};
+    minus_c[0] = 1;
+    for (std::size_t j = 1; j < kPowers; ++j) minus_c[j] = minus_c[j - 1] * -c;
+    auto binomial = [](std::size_t k, std::size_t j) {
+      Extended b = 1;
+      for (std::size_t i = 0; i < j; ++i) b = b * Extended(k - i) / Extended(i + 1);
+      return b;
+    };
+    for (std::size_t k = 0; k < kPowers; ++k) {
+      Extended sum = 0;
+      for (std::size_t j = 0; j <= k; ++j) sum = sum + binomial(k, j) * minus_c[k - j] * u_powers[j];
+      powers[k] = sum;
+    }
+    for (std::size_t k = 0; k < kTerms; ++k) {
+      Extended sum = 0;
+      for (std::size_t j = 0; j <= k; ++j) {
+        sum = sum + binomial(k, j) * minus_c[k - j] * (v_moments[j] - v0 * u_powers[j]);
+      }
+      cross[k] = sum;
+    }
+    if (!(powers[2] > 0)) return;
+    const Extended spread = 1 + n * c * c / powers[2];
+    usable = (kTerms == 2 ? spread : spread * spread) <= 0x1p20L;
+  });
+  if (!clean || !usable) return false;
+  powers[0] = n;
+  power_sums = powers;
+  cross_sums = cross;
+  return true;
+}
+
 // v - (k0 + k1·u + k2·u²), with the coefficients and u and v carried as hi + lo: the large parts
 // cancel exactly, so the residual is formed to about the precision of the extended real even where
 // it is a tiny part of the terms. kExactU, kExactV: u.lo, v.lo are 0 (left out, as the compiler may
@@ -182,17 +229,20 @@ Extended Residual(const std::array<wide::Factor, kTerms>& k, ext::Extended2 u, e
 }  // namespace detail
 
 // The least-squares coefficients k0, k1 (, k2) of v ≈ k0 + k1·u (+ k2·u²) over the data rows,
-// u = UAxis::Of(x) and v = VAxis::Of(y), rounded to extended. `u_sum` and `v_sum` are the first
-// pass's sums of u and of v: their means are the shifts.
+// u = UAxis::Of(x) and v = VAxis::Of(y), rounded to extended. `u_powers` are the first pass's
+// sums of u^j (j = 0 .. 2·kTerms - 2), `v_moments` its sums of u^j·v (j < kTerms): the means of u
+// and v are the shifts, and where u is far enough from its mean relative to its spread, those
+// sums shifted give the centred ones well enough for the refinement to finish (the data are not
+// gone through again for them).
 //
 // Throws EFitError(kSingularMessage) when the centred system has an exact zero pivot (the
 // transformed X do not determine the coefficients). Returns nothing when a floating-point fault
 // arose on the way (data at the edges of the extended range): the caller then solves the plain
 // normal equations, whose own faults name the failing operation.
 template <std::size_t kTerms, class UAxis, class VAxis>
-std::optional<std::array<Extended, kTerms>> CentredLeastSquares(const DataPoints& points,
-                                                                Extended u_sum, Extended v_sum,
-                                                                const WorkContext& work) {
+std::optional<std::array<Extended, kTerms>> CentredLeastSquares(
+    const DataPoints& points, const std::array<Extended, 2 * kTerms - 1>& u_powers,
+    const std::array<Extended, kTerms>& v_moments, const WorkContext& work) {
   static_assert(kTerms == 2 || kTerms == 3);
   using ext::Extended2;
   constexpr std::size_t kPowers = 2 * kTerms - 1;
@@ -200,7 +250,9 @@ std::optional<std::array<Extended, kTerms>> CentredLeastSquares(const DataPoints
   const Extended n = static_cast<Extended>(count);
 
   Extended c = 0, v0 = 0;
-  if (!fp::RanClean([&] { c = u_sum / n, v0 = v_sum / n; }, c, v0)) return std::nullopt;
+  if (!fp::RanClean([&] { c = u_powers[1] / n, v0 = v_moments[0] / n; }, c, v0)) {
+    return std::nullopt;
+  }
   auto centred = [&](std::size_t i, Extended2& u) {
     u = UAxis::Of(points.x[i]);
     return (u.hi - c) + u.lo;
@@ -210,6 +262,8 @@ std::optional<std::array<Extended, kTerms>> CentredLeastSquares(const DataPoints
   std::array<Extended, kPowers> power_sums{};
   std::array<Extended, kTerms> cross_sums{};
   power_sums[0] = n;
+  const bool shifted =
+      detail::ShiftedSums<kTerms>(u_powers, v_moments, n, c, v0, power_sums, cross_sums);
   // Adds the pairs (d, w) = pair(k) for k < size, keeping the running sums in locals of their
   // own (registers).
   auto add_pairs = [&](auto pair, std::size_t size) {
@@ -239,7 +293,9 @@ std::optional<std::array<Extended, kTerms>> CentredLeastSquares(const DataPoints
     }
     power_sums[1] = s1, power_sums[2] = s2, cross_sums[0] = w0, cross_sums[1] = w1;
   };
-  if constexpr (std::is_same_v<UAxis, PlainAxis> && std::is_same_v<VAxis, PlainAxis>) {
+  if (shifted) {
+    // The first pass's sums serve.
+  } else if constexpr (std::is_same_v<UAxis, PlainAxis> && std::is_same_v<VAxis, PlainAxis>) {
     // Nothing to transform: the pairs are formed as they are added.
     const Progress progress = work.progress.Part(0, 0.5);
     for (std::size_t begin = 0; begin < count; begin += detail::kPairRound) {

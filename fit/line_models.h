@@ -45,7 +45,7 @@ struct LineThrough {
                             SolveContext& context) {
     RequireDistinctX(points, 2);
     if (const auto line = CentredLeastSquares<2, typename Shape::UAxis, typename Shape::VAxis>(
-            points, s.sx, s.sy, context.work)) {
+            points, {s.s0, s.sx, s.sxx}, {s.sy, s.sxy}, context.work)) {
       return Shape::FromLine((*line)[0], (*line)[1]);
     }
     const auto line = SolveNormal2(s.s0, s.sx, s.sxx, s.sy, s.sxy);

@@ -53,8 +53,8 @@ struct Linear {
   static Coefficients Solve(const Sums<Extended>& s, const DataPoints& points, Extended,
                             SolveContext& context) {
     RequireDistinctX(points, 2);
-    if (const auto k = CentredLeastSquares<2, PlainAxis, PlainAxis>(points, s.sx, s.sy,
-                                                                      context.work)) {
+    if (const auto k = CentredLeastSquares<2, PlainAxis, PlainAxis>(
+            points, {s.s0, s.sx, s.sxx}, {s.sy, s.sxy}, context.work)) {
       return {(*k)[0], (*k)[1]};
     }
     const auto solution = SolveNormal2(s.s0, s.sx, s.sxx, s.sy, s.sxy);
