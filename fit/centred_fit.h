@@ -111,11 +111,12 @@ struct LnAxis {
   static ext::Extended2 Of(Extended x) { return ext::LnWide(x); }
 };
 struct ReciprocalAxis {
-  // 1/x = r + (1 - x·r)/x, where 1 - x·r is formed exactly: x·r lies within a rounding of 1.
+  // 1/x = r + (1 - x·r)/x, where 1 - x·r is formed exactly (x·r lies within a rounding of 1)
+  // and then divided by x as multiplied by r, within a rounding of the same.
   static ext::Extended2 Of(Extended x) {
     const Extended r = Extended(1) / x;
     const ext::Extended2 p = wide::TwoProduct(x, r);
-    return {r, ((Extended(1) - p.hi) - p.lo) / x};
+    return {r, ((Extended(1) - p.hi) - p.lo) * r};
   }
 };
 
@@ -124,23 +125,41 @@ namespace detail {
 // Rows per round of the passes below: a round's values fit in a small buffer.
 inline constexpr std::size_t kPairRound = 1 << 16;
 
-// Computes value(i) -> (first, second) for the rows [0, count) on the work's threads, round by
-// round, and hands each round's pairs to add(first, second, size) on the calling thread, which
-// sums them in row order. False as soon as a row or an addition raised a floating-point fault.
-template <class Value, class Add>
+// Computes value(i, first, second) for the rows [0, count) and hands them round by round to
+// add(pair, size) on the calling thread, which sums pair(k) = (first, second) of the round's row k
+// for k < size in row order. kInline: the values are computed as they are added (cheap ones);
+// else on the work's threads beforehand. False as soon as a row or an addition raised a
+// floating-point fault.
+template <bool kInline, class Value, class Add>
 bool PairsInRowOrder(std::size_t count, const WorkContext& work, Value&& value, Add&& add) {
-  std::vector<Extended> first(std::min(count, kPairRound)), second(first.size());
+  std::vector<Extended> first(kInline ? 0 : std::min(count, kPairRound)), second(first.size());
   for (std::size_t begin = 0; begin < count; begin += kPairRound) {
     work.progress.Report(begin, count);
-    const std::size_t end = std::min(begin + kPairRound, count);
-    const bool clean = fp::CleanInParallel(
-        end - begin,
-        [&](std::size_t from, std::size_t to) {
-          for (std::size_t k = from; k < to; ++k) value(begin + k, first[k], second[k]);
-        },
-        work);
-    if (!clean || !fp::RanClean([&] { add(first.data(), second.data(), end - begin); })) {
-      return false;
+    const std::size_t size = std::min(kPairRound, count - begin);
+    if constexpr (kInline) {
+      if (!fp::RanClean([&] {
+            add(
+                [&](std::size_t k) {
+                  Extended a, b;
+                  value(begin + k, a, b);
+                  return std::pair{a, b};
+                },
+                size);
+          })) {
+        return false;
+      }
+    } else {
+      const bool clean = fp::CleanInParallel(
+          size,
+          [&](std::size_t from, std::size_t to) {
+            for (std::size_t k = from; k < to; ++k) value(begin + k, first[k], second[k]);
+          },
+          work);
+      if (!clean || !fp::RanClean([&] {
+            add([&](std::size_t k) { return std::pair{first[k], second[k]}; }, size);
+          })) {
+        return false;
+      }
     }
   }
   return true;
@@ -172,7 +191,9 @@ bool ShiftedSums(const std::array<Extended, 2 * kTerms - 1>& u_powers,
     };
     for (std::size_t k = 0; k < kPowers; ++k) {
       Extended sum = 0;
-      for (std::size_t j = 0; j <= k; ++j) sum = sum + binomial(k, j) * minus_c[k - j] * u_powers[j];
+      for (std::size_t j = 0; j <= k; ++j) {
+        sum = sum + binomial(k, j) * minus_c[k - j] * u_powers[j];
+      }
       powers[k] = sum;
     }
     for (std::size_t k = 0; k < kTerms; ++k) {
@@ -183,8 +204,8 @@ bool ShiftedSums(const std::array<Extended, 2 * kTerms - 1>& u_powers,
       cross[k] = sum;
     }
     if (!(powers[2] > 0)) return;
-    const Extended spread = 1 + n * c * c / powers[2];
-    usable = (kTerms == 2 ? spread : spread * spread) <= 0x1p20L;
+    const Extended loss = 1 + n * c * c / powers[2];  // 1 + r
+    usable = (kTerms == 2 ? loss : loss * loss) <= 0x1p20L;
   });
   if (!clean || !usable) return false;
   powers[0] = n;
@@ -246,6 +267,8 @@ std::optional<std::array<Extended, kTerms>> CentredLeastSquares(
   static_assert(kTerms == 2 || kTerms == 3);
   using ext::Extended2;
   constexpr std::size_t kPowers = 2 * kTerms - 1;
+  // Plain X and Y need no transformation: their rows' values are formed as they are added.
+  constexpr bool kPlain = std::is_same_v<UAxis, PlainAxis> && std::is_same_v<VAxis, PlainAxis>;
   const std::size_t count = points.Count();
   const Extended n = static_cast<Extended>(count);
 
@@ -293,33 +316,15 @@ std::optional<std::array<Extended, kTerms>> CentredLeastSquares(
     }
     power_sums[1] = s1, power_sums[2] = s2, cross_sums[0] = w0, cross_sums[1] = w1;
   };
-  if (shifted) {
-    // The first pass's sums serve.
-  } else if constexpr (std::is_same_v<UAxis, PlainAxis> && std::is_same_v<VAxis, PlainAxis>) {
-    // Nothing to transform: the pairs are formed as they are added.
-    const Progress progress = work.progress.Part(0, 0.5);
-    for (std::size_t begin = 0; begin < count; begin += detail::kPairRound) {
-      progress.Report(begin, count);
-      const std::size_t size = std::min(detail::kPairRound, count - begin);
-      const Extended* xs = points.x.data() + begin;
-      const Extended* ys = points.y.data() + begin;
-      if (!fp::RanClean([&] {
-            add_pairs([&](std::size_t k) { return std::pair{xs[k] - c, ys[k] - v0}; }, size);
-          })) {
-        return std::nullopt;
-      }
-    }
-  } else if (!detail::PairsInRowOrder(
-                 count, work.Part(0, 0.5),
-                 [&](std::size_t i, Extended& d, Extended& w) {
-                   Extended2 u;
-                   d = centred(i, u);
-                   const Extended2 v = VAxis::Of(points.y[i]);
-                   w = (v.hi - v0) + v.lo;
-                 },
-                 [&](const Extended* ds, const Extended* ws, std::size_t size) {
-                   add_pairs([&](std::size_t k) { return std::pair{ds[k], ws[k]}; }, size);
-                 })) {
+  if (!shifted && !detail::PairsInRowOrder<kPlain>(
+                      count, work.Part(0, 0.5),
+                      [&](std::size_t i, Extended& d, Extended& w) {
+                        Extended2 u;
+                        d = centred(i, u);
+                        const Extended2 v = VAxis::Of(points.y[i]);
+                        w = (v.hi - v0) + v.lo;
+                      },
+                      add_pairs)) {
     return std::nullopt;
   }
 
@@ -373,20 +378,20 @@ std::optional<std::array<Extended, kTerms>> CentredLeastSquares(
   std::array<wide::Factor, kTerms> factors{};
   for (std::size_t j = 0; j < kTerms; ++j) factors[j] = wide::FactorOf(k[j]);
   std::array<Extended, kTerms> residual_sums{};
-  if (!detail::PairsInRowOrder(
+  if (!detail::PairsInRowOrder<kPlain>(
           count, work.Part(0.5, 1),
           [&](std::size_t i, Extended& d, Extended& residual) {
             Extended2 u;
             d = centred(i, u);
-            residual =
-                detail::Residual<kTerms, std::is_same_v<UAxis, PlainAxis>,
-                                 std::is_same_v<VAxis, PlainAxis>>(factors, u, VAxis::Of(points.y[i]));
+            residual = detail::Residual<kTerms, std::is_same_v<UAxis, PlainAxis>,
+                                        std::is_same_v<VAxis, PlainAxis>>(factors, u,
+                                                                          VAxis::Of(points.y[i]));
           },
-          [&](const Extended* ds, const Extended* residuals, std::size_t size) {
+          [&](auto pair, std::size_t size) {
             Extended r0 = residual_sums[0], r1 = residual_sums[1];
             Extended r2 = residual_sums[kTerms - 1];
             for (std::size_t k = 0; k < size; ++k) {
-              const Extended d = ds[k], residual = residuals[k];
+              const auto [d, residual] = pair(k);
               const Extended dr = d * residual;
               r0 = r0 + residual;
               r1 = r1 + dr;
