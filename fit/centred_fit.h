@@ -278,6 +278,7 @@ std::optional<std::array<Extended, kTerms>> CentredLeastSquares(
   }
   auto centred = [&](std::size_t i, Extended2& u) {
     u = UAxis::Of(points.x[i]);
+    if constexpr (std::is_same_v<UAxis, PlainAxis>) return u.hi - c;
     return (u.hi - c) + u.lo;
   };
 
@@ -347,6 +348,7 @@ std::optional<std::array<Extended, kTerms>> CentredLeastSquares(
   };
   bool singular = false;
   std::array<Extended2, kTerms> k{};
+  std::array<wide::Factor, kTerms> factors{};  // k, split for the residuals' exact products
   if (!fp::RanClean([&] {
         if (!(power_sums[2] > 0)) {
           singular = true;
@@ -369,14 +371,13 @@ std::optional<std::array<Extended, kTerms>> CentredLeastSquares(
         }
         k = solve(cross_sums);
         k[0] = wide::Add(k[0], {v0, 0});
+        for (std::size_t j = 0; j < kTerms; ++j) factors[j] = wide::FactorOf(k[j]);
       })) {
     return std::nullopt;
   }
   if (singular) throw EFitError(kSingularMessage);
 
   // 3. One step of refinement on the residuals of the rows.
-  std::array<wide::Factor, kTerms> factors{};
-  for (std::size_t j = 0; j < kTerms; ++j) factors[j] = wide::FactorOf(k[j]);
   std::array<Extended, kTerms> residual_sums{};
   if (!detail::PairsInRowOrder<kPlain>(
           count, work.Part(0.5, 1),
