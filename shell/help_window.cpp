@@ -16,6 +16,7 @@ THelpWindow::THelpWindow(QWidget* parent)
   resize(720, 600);
   // Pages name their style sheet and each other relatively: they resolve against the page shown.
   browser_->setOpenLinks(true);
+  browser_->setOpenExternalLinks(true);  // an address on the web goes to the system
   connect(browser_, &QTextBrowser::sourceChanged, this, [this] {
     const QString title = browser_->documentTitle();
     setWindowTitle(title.isEmpty() ? u"Tarvolen Manual"_qs : title + u" - Tarvolen Manual"_qs);
