@@ -4,34 +4,21 @@
 #include <sys/stat.h>
 
 #include <QTemporaryDir>
-#include <filesystem>
 #include <fstream>
 
 namespace tarvolen {
 namespace {
 
-// Sets an environment variable for the life of the object.
+// Sets an environment variable (unsets it for a null value) for the life of the object.
 class ScopedEnv {
  public:
-  ScopedEnv(const char* name, const QByteArray& value)
-      : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-    if (value.isNull()) {
-      qunsetenv(name);
-    } else {
-      qputenv(name, value);
-    }
+  ScopedEnv(const char* name, const QByteArray& value) : name_(name), old_(qgetenv(name)) {
+    value.isNull() ? qunsetenv(name) : qputenv(name, value);
   }
-  ~ScopedEnv() {
-    if (had_) {
-      qputenv(name_, old_);
-    } else {
-      qunsetenv(name_);
-    }
-  }
+  ~ScopedEnv() { old_.isNull() ? qunsetenv(name_) : qputenv(name_, old_); }
 
  private:
   const char* name_;
-  bool had_;
   QByteArray old_;
 };
 
