@@ -19,13 +19,21 @@ class TDialogs {
   virtual std::optional<QString> OpenFileName(QWidget* owner, const QString& folder,
                                               const QString& filter,
                                               const QString& default_suffix);
-  // The save dialogs (Save Result, Save Figure): no question before replacing a file.
-  virtual std::optional<QString> SaveFileName(QWidget* owner, const QString& filter,
+  // The save dialogs (Save Result, Save Figure): start in `folder` (the working folder when it
+  // is empty); no question before replacing a file.
+  virtual std::optional<QString> SaveFileName(QWidget* owner, const QString& folder,
+                                              const QString& filter,
                                               const QString& default_suffix);
-  // An error box with the error icon.
+  // An error box with the error icon; its text can be selected and copied.
   virtual void ShowError(QWidget* owner, const QString& caption, const QString& text);
-  // Opens a document or address with the system's handler; the result is not examined.
-  virtual void OpenUrl(const QUrl& url);
+  // Whether the desktop has a program set up to open `mime_type` ("application/vnd.ms-htmlhelp",
+  // "text/html", "x-scheme-handler/https"): the freedesktop default application for the type or
+  // one of its aliases, as `xdg-mime query default` answers it. For web pages and addresses the
+  // browser that xdg-open falls back to ($BROWSER, x-www-browser) counts too.
+  virtual bool HasViewer(const QString& mime_type);
+  // Opens a document or address with the system's handler; false when none could be started.
+  // The handler may still fail on its own after it started: ask `HasViewer` first.
+  virtual bool OpenUrl(const QUrl& url);
 };
 
 // A filter string "Text(*.ext)|*.ext|..." as file dialog name filters; "*.*" stands for every
