@@ -59,6 +59,14 @@ void GridTable::SwapCells(int col_a, int col_b, int row) {
   std::swap(MutableCell(col_a, row), MutableCell(col_b, row));
 }
 
+void GridTable::ClearRowsFrom(int row) {
+  const auto keep = static_cast<std::size_t>(std::max(row, 0));
+  for (auto& column : columns_) {
+    if (column.size() > keep) column.resize(keep);
+  }
+  if (hidden_.size() > keep) hidden_.resize(keep);
+}
+
 void GridTable::ReserveRows(int rows) {
   for (auto& column : columns_) {
     column.reserve(static_cast<std::size_t>(std::max(rows, 0)));
