@@ -10,7 +10,9 @@
 namespace tarvolen {
 namespace {
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsLineEnd(char c) {
+  return c == '\r' || c == '\n';
+}
 
 // Whether every line of `text` that is not empty holds `c`.
 bool EveryLineHolds(std::string_view text, char c) {
@@ -52,7 +54,9 @@ CellBlock SplitLines(std::string_view text) {
     SplitTextLine(text.substr(pos, end - pos),
                   [&row](int, std::string&& cell) { row.push_back(std::move(cell)); });
     pos = end;
-    if (pos < text.size()) pos += text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
+    if (pos < text.size()) {
+      pos += text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
+    }
   }
   return block;
 }

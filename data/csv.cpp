@@ -12,10 +12,14 @@ namespace {
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr auto npos = std::string_view::npos;
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsLineEnd(char c) {
+  return c == '\r' || c == '\n';
+}
 
 // Blanks that may stand before an opening quote or after a closing one.
-bool IsPad(char c, char delimiter) { return c == ' ' || (c == '\t' && delimiter != '\t'); }
+bool IsPad(char c, char delimiter) {
+  return c == ' ' || (c == '\t' && delimiter != '\t');
+}
 
 // Where the text after the line end at `at` starts (CR LF counts as one line end).
 std::size_t AfterLineEnd(std::string_view text, std::size_t at) {
@@ -33,7 +37,9 @@ std::size_t ClosingQuote(std::string_view text, std::size_t from) {
   }
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // A number as a cell would hold one, with "." or "," as decimal separator: blanks around it, a
 // sign, digits with at most one separator (at least one digit), an exponent.

@@ -12,8 +12,8 @@ namespace {
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 [[noreturn]] void ThrowUnkept(int col, int row, std::string_view what) {
-  throw Exception("Row " + std::to_string(row) + ", column " + (col == 1 ? "X" : "Y") +
-                  " holds " + std::string(what));
+  throw Exception("Row " + std::to_string(row) + ", column " + (col == 1 ? "X" : "Y") + " holds " +
+                  std::string(what));
 }
 
 void AppendQuoted(std::string& out, std::string_view text) {
@@ -49,8 +49,8 @@ void AppendTextField(std::string& out, std::string_view text, int col, int row) 
 // first line that holds one for a semicolon-separated file.
 void AppendCsvField(std::string& out, std::string_view text, char delimiter) {
   const char* special = delimiter == ',' ? ",;\"\r\n" : ";\"\r\n";
-  const bool quote = text.find_first_of(special) != std::string_view::npos ||
-                     text.starts_with(kUtf8ByteOrderMark);
+  const bool quote =
+      text.find_first_of(special) != std::string_view::npos || text.starts_with(kUtf8ByteOrderMark);
   if (quote) {
     AppendQuoted(out, text);
   } else {

@@ -28,9 +28,13 @@ bool IsBlank(char c) {
   return u >= 1 && u <= 32;
 }
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsLineEnd(char c) {
+  return c == '\r' || c == '\n';
+}
 
-std::string_view BeforeNul(std::string_view bytes) { return bytes.substr(0, bytes.find('\0')); }
+std::string_view BeforeNul(std::string_view bytes) {
+  return bytes.substr(0, bytes.find('\0'));
+}
 
 // ----- Text files -----
 
@@ -152,7 +156,9 @@ Csv CsvRows(std::string_view bytes) {
           } else {
             std::size_t r = k;
             bool blank = true;
-            while (r < n && text[r] != delimiter && !IsLineEnd(text[r])) blank = blank && pad(text[r++]);
+            for (; r < n && text[r] != delimiter && !IsLineEnd(text[r]); ++r) {
+              blank = blank && pad(text[r]);
+            }
             if (!blank) field.append(text.substr(k, r - k));
             pos = r;
           }
@@ -227,10 +233,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace tarvolen;
   using namespace tarvolen::fuzz;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  Check(bytes, [](std::string_view b, GridTable& g) { FillGridFromText(b, g); }, TextRows(bytes),
-        {}, "text");
+  const auto text_load = [](std::string_view b, GridTable& g) { FillGridFromText(b, g); };
+  const auto csv_load = [](std::string_view b, GridTable& g) { FillGridFromCsv(b, g); };
+  Check(bytes, text_load, TextRows(bytes), {}, "text");
   const Csv csv = CsvRows(bytes);
-  Check(bytes, [](std::string_view b, GridTable& g) { FillGridFromCsv(b, g); }, csv.rows,
-        csv.titles, "csv");
+  Check(bytes, csv_load, csv.rows, csv.titles, "csv");
   return 0;
 }

@@ -54,8 +54,8 @@ class SvgCanvas : public PainterCanvas {
  private:
   static double Offset(const TChartPen& pen) { return pen.Width % 2 != 0 ? 0.5 : 0.0; }
   bool OutsideClip(const Rect& r) const {
-    return clip_ && (r.right <= clip_->left || r.left >= clip_->right ||
-                     r.bottom <= clip_->top || r.top >= clip_->bottom);
+    return clip_ && (r.right <= clip_->left || r.left >= clip_->right || r.bottom <= clip_->top ||
+                     r.top >= clip_->bottom);
   }
   // Cuts the segment to the clip rectangle; false when nothing of it is left.
   bool Clip(QPointF& a, QPointF& b, bool& cut) const;
@@ -182,7 +182,8 @@ void SvgCanvas::Ellipse(const Rect& r, const TChartPen& pen, const TChartBrush& 
 }  // namespace
 
 std::optional<PictureFormat> PictureFormatOfName(std::string_view file_name) {
-  for (const PictureFormat format : {PictureFormat::kBmp, PictureFormat::kPng, PictureFormat::kSvg}) {
+  for (const PictureFormat format :
+       {PictureFormat::kBmp, PictureFormat::kPng, PictureFormat::kSvg}) {
     const std::string_view extension = PictureExtension(format);
     if (file_name.size() < extension.size()) continue;
     const std::string_view tail = file_name.substr(file_name.size() - extension.size());

@@ -3,6 +3,8 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QToolTip>
+#include <algorithm>
 
 namespace tarvolen {
 
@@ -52,6 +54,23 @@ std::optional<QString> TDialogs::SaveFileName(QWidget* owner, const QString& fil
   dialog.setNameFilters(NameFilters(filter));
   dialog.setDefaultSuffix(default_suffix);
   return RunFileDialog(dialog);
+}
+
+std::optional<TSaveChoice> TDialogs::SaveFileChoice(QWidget* owner, const QString& filter) {
+  QFileDialog dialog(owner);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  const QStringList filters = NameFilters(filter);
+  dialog.setNameFilters(filters);
+  const std::optional<QString> name = RunFileDialog(dialog);
+  if (!name) return std::nullopt;
+  return TSaveChoice{*name, static_cast<int>(std::max<qsizetype>(
+                                filters.indexOf(dialog.selectedNameFilter()), 0))};
+}
+
+void TDialogs::ShowNote(QWidget* owner, const QPoint& global_pos, const QString& text) {
+  QToolTip::showText(global_pos, text, owner, QRect(), 8000);
 }
 
 void TDialogs::ShowError(QWidget* owner, const QString& caption, const QString& text) {

@@ -1,13 +1,20 @@
 #pragma once
 
-#include <optional>
-
+#include <QPoint>
 #include <QString>
 #include <QUrl>
+#include <optional>
 
 class QWidget;
 
 namespace tarvolen {
+
+// What a save dialog with several filters returns: the chosen name as typed (no extension added)
+// and the index of the filter chosen, from 0.
+struct TSaveChoice {
+  QString name;
+  int filter = 0;
+};
 
 // Everything the window asks of the user or hands to the system: file dialogs, error boxes and
 // opening documents. The window uses the real ones; tests answer through their own.
@@ -22,8 +29,13 @@ class TDialogs {
   // The save dialogs (Save Result, Save Figure): no question before replacing a file.
   virtual std::optional<QString> SaveFileName(QWidget* owner, const QString& filter,
                                               const QString& default_suffix);
+  // A save dialog with a choice of formats (Save Data, Save Figure): no question before
+  // replacing a file; the caller adds the extension.
+  virtual std::optional<TSaveChoice> SaveFileChoice(QWidget* owner, const QString& filter);
   // An error box with the error icon.
   virtual void ShowError(QWidget* owner, const QString& caption, const QString& text);
+  // A short note near `global_pos` that goes away by itself and blocks nothing.
+  virtual void ShowNote(QWidget* owner, const QPoint& global_pos, const QString& text);
   // Opens a document or address with the system's handler; the result is not examined.
   virtual void OpenUrl(const QUrl& url);
 };

@@ -103,11 +103,12 @@ TEST_F(CliTest, ReadsStandardInputAndCsvFilesAsTheWindowLoadsThem) {
       "a= 2.2\nb= 0.6\nStandard Error= 0.894427190999916\n"
       "correlation coefficient= 0.774596669241483\n";
   const std::string text = Write("five.txt", "1 2\n2 4\n3 5\n4 4\n5 5\n");
-  const std::string csv = Write("five.CSV", "\xEF\xBB\xBFx,\"y, m\"\r\n1,2\r\n2,4\r\n3,5\r\n4,4\r\n5,5\r\n");
+  const std::string csv =
+      Write("five.CSV", "\xEF\xBB\xBFx,\"y, m\"\r\n1,2\r\n2,4\r\n3,5\r\n4,4\r\n5,5\r\n");
   const std::string semicolons = Write("five.csv", "x;y\n1;2\n2;4\n3;5\n4;4\n5,0;5\n");
   const std::string piped = (folder_ / "piped").string();
-  const std::string command = std::string("cat ") + text + " | " + TARVOLEN_FIT_EXE +
-                              " --model 1 - >" + piped + " 2>&1";
+  const std::string command =
+      std::string("cat ") + text + " | " + TARVOLEN_FIT_EXE + " --model 1 - >" + piped + " 2>&1";
   EXPECT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(Read(piped), report);
   const std::string cases[] = {"--model 1 - < " + text, "--model 1 " + csv,

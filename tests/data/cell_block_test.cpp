@@ -66,8 +66,8 @@ TEST(PasteCells, ReplacesExactlyTheRectanglePasted) {
 }
 
 TEST(TabSeparatedField, PastesBackToTheSameCells) {
-  const std::vector<std::string> row = {"1.5", "a\tb", "\"quoted\"", " \"x", "in\"side", "",
-                                        "two\r\nlines", "é"};
+  const std::vector<std::string> row = {"1.5",      "a\tb", "\"quoted\"",   " \"x",
+                                        "in\"side", "",     "two\r\nlines", "é"};
   std::string text;
   for (std::size_t i = 0; i < row.size(); ++i) {
     if (i > 0) text += '\t';

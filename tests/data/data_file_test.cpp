@@ -150,7 +150,9 @@ TEST(LoadDataFile, ReadsAFileAsItsNameSays) {
     int rows;
     const char* x1;
   };
-  const Case cases[] = {{"data.txt", 7, "x,y"}, {"data.csv", 6, "1"}, {"DATA.CSV", 6, "1"},
+  const Case cases[] = {{"data.txt", 7, "x,y"},
+                        {"data.csv", 6, "1"},
+                        {"DATA.CSV", 6, "1"},
                         {"data.csv.txt", 7, "x,y"}};
   for (const Case& c : cases) {
     const std::string path = folder + "/" + c.name;

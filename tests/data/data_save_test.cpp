@@ -13,9 +13,19 @@ namespace {
 // Typed cells, saved and loaded again as the window does (headers written first).
 TEST(DataFileText, LoadsBackToTheSameCells) {
   const std::vector<std::pair<std::string, std::string>> rows = {
-      {"1", "2.5"},       {"", "5"},        {"7", ""},           {"", ""},
-      {"a b", "\"q\""},   {"\ttab", "x\"y"}, {" lead", "trail "}, {"1,5", "2;5"},
-      {"\"", "\"\""},     {"\xEF\xBB\xBF" "1", "\xc3\xa9"},        {"\x01", "-"},
+      {"1", "2.5"},
+      {"", "5"},
+      {"7", ""},
+      {"", ""},
+      {"a b", "\"q\""},
+      {"\ttab", "x\"y"},
+      {" lead", "trail "},
+      {"1,5", "2;5"},
+      {"\"", "\"\""},
+      {"\xEF\xBB\xBF"
+       "1",
+       "\xc3\xa9"},
+      {"\x01", "-"},
       {"x", "y"},  // words where the first row of a CSV file could hold titles
   };
   for (const DataFormat format : {DataFormat::kText, DataFormat::kCsv}) {

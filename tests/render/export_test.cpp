@@ -1,6 +1,5 @@
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QImage>
 #include <cstdlib>
@@ -8,9 +7,9 @@
 #include <string>
 
 #include "common/file_io.h"
+#include "five_points_chart.h"
 #include "plot/bitmap.h"
 #include "render/painter_canvas.h"
-#include "five_points_chart.h"
 
 namespace tarvolen::render {
 namespace {

@@ -1,8 +1,7 @@
 #include "render/picture_files.h"
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QImage>
 #include <QPainter>
