@@ -1,6 +1,7 @@
 #include "data/cell_block.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <utility>
 
@@ -32,66 +33,75 @@ bool EveryLineHolds(std::string_view text, char c) {
   return found && (line_empty || line_has);
 }
 
-CellBlock SplitRecords(std::string_view text, char delimiter) {
-  CellBlock block;
-  for (std::size_t pos = 0; pos < text.size();) {
-    const CsvRecord record = NextCsvRecord(text, pos, delimiter);
-    auto& row = block.emplace_back();
-    SplitCsvRecord(record.content, delimiter,
-                   [&row](int, std::string&& cell) { row.push_back(std::move(cell)); });
-    pos = record.next;
-  }
-  return block;
-}
+using RowStart = std::function<void(std::size_t row)>;
 
-CellBlock SplitLines(std::string_view text) {
-  CellBlock block;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
+// Calls `start_row` for each row of `text` (without its final line end), in order, and `sink`
+// for the row's fields.
+void VisitRows(std::string_view text, char decimal_separator, const RowStart& start_row,
+               const FieldSink& sink) {
+  char delimiter = '\t';
+  if (text.find('\t') == std::string_view::npos) {
+    if (EveryLineHolds(text, ';')) {
+      delimiter = ';';
+    } else if (decimal_separator != ',' && EveryLineHolds(text, ',')) {
+      delimiter = ',';
+    } else {
+      delimiter = '\0';  // blanks, as a data file
+    }
+  }
+  std::size_t row = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++row) {
+    start_row(row);
+    if (delimiter != '\0') {
+      const CsvRecord record = NextCsvRecord(text, pos, delimiter);
+      SplitCsvRecord(record.content, delimiter, sink);
+      pos = record.next;
+      continue;
+    }
     std::size_t end = pos;
     while (end < text.size() && !IsLineEnd(text[end])) ++end;
-    auto& row = block.emplace_back();
-    SplitTextLine(text.substr(pos, end - pos),
-                  [&row](int, std::string&& cell) { row.push_back(std::move(cell)); });
+    SplitTextLine(text.substr(pos, end - pos), sink);
     pos = end;
     if (pos < text.size()) {
       pos += text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
     }
   }
-  return block;
 }
 
 }  // namespace
 
-CellBlock SplitPastedText(std::string_view text, char decimal_separator) {
+CellRange PasteIntoGrid(GridTable& grid, int col, int row, std::string_view text,
+                        char decimal_separator) {
   if (text.ends_with("\r\n")) {
     text.remove_suffix(2);
   } else if (!text.empty() && IsLineEnd(text.back())) {
     text.remove_suffix(1);
   }
-  if (text.empty()) return {};
-  if (text.find('\t') != std::string_view::npos) return SplitRecords(text, '\t');
-  if (EveryLineHolds(text, ';')) return SplitRecords(text, ';');
-  if (decimal_separator != ',' && EveryLineHolds(text, ',')) return SplitRecords(text, ',');
-  return SplitLines(text);
-}
+  std::size_t rows = 0;
+  int width = 0;
+  VisitRows(
+      text, decimal_separator, [&rows](std::size_t) { ++rows; },
+      [&width](int field, std::string&&) { width = std::max(width, field); });
 
-CellRange PasteCells(GridTable& grid, int col, int row, const CellBlock& block) {
-  std::size_t width = 0;
-  for (const auto& cells : block) width = std::max(width, cells.size());
-  const int columns = static_cast<int>(std::min<std::size_t>(width, std::max(3 - col, 0)));
-  const int max_rows = std::numeric_limits<int>::max() - 1 - row;
-  const int rows = static_cast<int>(std::min<std::size_t>(block.size(), std::max(max_rows, 0)));
-  if (columns == 0 || rows == 0) return {};
-  if (row + rows > grid.RowCount()) grid.SetRowCount(row + rows);
-  for (int i = 0; i < rows; ++i) {
-    const auto& cells = block[static_cast<std::size_t>(i)];
-    for (int j = 0; j < columns; ++j) {
-      const auto k = static_cast<std::size_t>(j);
-      grid.SetCell(col + j, row + i, k < cells.size() ? cells[k] : std::string());
-    }
-  }
-  return {col, row, col + columns - 1, row + rows - 1};
+  const int columns = std::min(width, std::max(3 - col, 0));
+  const auto room =
+      static_cast<std::size_t>(std::max(std::numeric_limits<int>::max() - 1 - row, 0));
+  const int count = static_cast<int>(std::min(rows, room));
+  if (columns == 0 || count == 0) return {};
+  if (row + count > grid.RowCount()) grid.SetRowCount(row + count);
+  int current = row;
+  VisitRows(
+      text, decimal_separator,
+      [&](std::size_t i) {
+        current = i < static_cast<std::size_t>(count) ? row + static_cast<int>(i) : -1;
+        for (int j = 0; j < columns && current >= 0; ++j) grid.SetCell(col + j, current, {});
+      },
+      [&](int field, std::string&& cell) {
+        if (current >= 0 && field <= columns) {
+          grid.SetCell(col + field - 1, current, std::move(cell));
+        }
+      });
+  return {col, row, col + columns - 1, row + count - 1};
 }
 
 std::string TabSeparatedField(std::string_view text) {

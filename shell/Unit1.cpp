@@ -15,6 +15,7 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <new>
 #include <optional>
 
@@ -486,8 +487,8 @@ void TForm1::DropFiles(const QStringList& files, const QPoint& global_pos) {
 
 void TForm1::PasteText(const QString& text, const QModelIndex& at) {
   const CellRange range =
-      tarvolen::PasteCells(grid_, grid_model_->GridCol(at.column()), grid_model_->GridRow(at.row()),
-                           SplitPastedText(ToGridText(text), DecimalSeparator()));
+      PasteIntoGrid(grid_, grid_model_->GridCol(at.column()), grid_model_->GridRow(at.row()),
+                    ToGridText(text), DecimalSeparator());
   if (range.right < range.left) return;
   grid_model_->Refresh();
   QTableView& view = *ui_->StringGrid1;

@@ -1,16 +1,11 @@
 #include "shell/data_transfer.h"
 
-#include <QAction>
-#include <QClipboard>
-#include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
-#include <QMenu>
+#include <QRect>
 #include <QUrl>
 #include <algorithm>
-#include <memory>
 
 namespace tarvolen {
 namespace {
@@ -29,79 +24,73 @@ bool HoldsBlock(const QString& text) {
   return text.contains(u'\t') || text.contains(u'\n') || text.contains(u'\r');
 }
 
-}  // namespace
-
+// Whether text is a block of cells rather than one cell's text: it holds a tab or a line end
+// before its last character (a single cell copied from a spreadsheet ends in a line end).
 bool IsCellBlock(const QString& text) {
   return HoldsBlock(WithoutFinalLineEnd(text));
 }
 
-void TCellEditor::PasteClipboard() {
-  const QString text = QGuiApplication::clipboard()->text();
-  if (IsCellBlock(text) && OnPasteBlock) {
-    OnPasteBlock(text);
-    return;
-  }
-  insert(WithoutFinalLineEnd(text));
+}  // namespace
+
+TCellEditor::TCellEditor(QWidget* parent) : QLineEdit(parent) {
+  // An edit reports its new text before the change does: `before_` is still the old text then.
+  connect(this, &QLineEdit::textChanged, this, [this] { before_ = text(); });
+  connect(this, &QLineEdit::textEdited, this, [this](const QString& now) { Edited(now); });
 }
 
-void TCellEditor::keyPressEvent(QKeyEvent* event) {
-  if (event->matches(QKeySequence::Paste) && !isReadOnly()) {
-    PasteClipboard();
-    event->accept();
+void TCellEditor::Edited(const QString& now) {
+  // What the edit put in: the text between the parts before and after it that stayed.
+  const qsizetype shorter = std::min(before_.size(), now.size());
+  qsizetype head = 0;
+  while (head < shorter && before_[head] == now[head]) ++head;
+  qsizetype tail = 0;
+  while (tail < shorter - head &&
+         before_[before_.size() - 1 - tail] == now[now.size() - 1 - tail]) {
+    ++tail;
+  }
+  const QString inserted = now.mid(head, now.size() - head - tail);
+  if (!HoldsBlock(inserted)) return;
+  if (!IsCellBlock(inserted)) {  // one cell with the line end a spreadsheet adds
+    const QString cell = WithoutFinalLineEnd(inserted);
+    setText(now.left(head) + cell + now.right(tail));
+    setCursorPosition(static_cast<int>(head + cell.size()));
     return;
   }
-  QLineEdit::keyPressEvent(event);
-}
-
-void TCellEditor::contextMenuEvent(QContextMenuEvent* event) {
-  const std::unique_ptr<QMenu> menu(createStandardContextMenu());
-  if (QAction* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
-    paste->disconnect();
-    connect(paste, &QAction::triggered, this, [this] { PasteClipboard(); });
-  }
-  menu->exec(event->globalPos());
+  const QString kept = before_;
+  setText(kept);
+  setCursorPosition(static_cast<int>(head));
+  if (OnPasteBlock) OnPasteBlock(inserted);
 }
 
 QWidget* TGridCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                          const QModelIndex& index) const {
   auto* editor = new TCellEditor(parent);
   editor->setFrame(false);
-  const QPersistentModelIndex cell(index);
-  editor->OnPasteBlock = [this, cell](const QString& text) {
-    if (OnPasteBlock && cell.isValid()) OnPasteBlock(text, cell);
+  // The block is pasted after the edit has ended: the paste closes this editor.
+  editor->OnPasteBlock = [this, parent, cell = QPersistentModelIndex(index)](const QString& text) {
+    QMetaObject::invokeMethod(
+        parent,
+        [this, cell, text] {
+          if (OnPasteBlock && cell.isValid()) OnPasteBlock(text, cell);
+        },
+        Qt::QueuedConnection);
   };
   return editor;
 }
 
-void TGridCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
-                                     const QModelIndex& index) const {
-  const auto* line = qobject_cast<const TCellEditor*>(editor);
-  if (line && OnPasteBlock && HoldsBlock(line->text())) {
-    // After the commit has ended: the paste may reshape the model the view is committing to.
-    QMetaObject::invokeMethod(
-        model,
-        [this, text = line->text(), cell = QPersistentModelIndex(index)] {
-          if (cell.isValid()) OnPasteBlock(text, cell);
-        },
-        Qt::QueuedConnection);
-    return;
-  }
-  QStyledItemDelegate::setModelData(editor, model, index);
-}
-
 CellRange SelectedCells(const QTableView& view, const StringGridModel& model) {
-  QModelIndexList cells = view.selectionModel()->selectedIndexes();
-  if (cells.isEmpty() && view.currentIndex().isValid()) cells << view.currentIndex();
-  if (cells.isEmpty()) return {};
-  CellRange range{cells[0].column(), cells[0].row(), cells[0].column(), cells[0].row()};
-  for (const QModelIndex& cell : cells) {
-    range.left = std::min(range.left, cell.column());
-    range.right = std::max(range.right, cell.column());
-    range.top = std::min(range.top, cell.row());
-    range.bottom = std::max(range.bottom, cell.row());
+  // The selection's ranges, not its cells: a selection of a million rows is one range.
+  const QItemSelection selection = view.selectionModel()->selection();
+  QRect box;
+  for (const QItemSelectionRange& range : selection) {
+    box |= QRect(QPoint(range.left(), range.top()), QPoint(range.right(), range.bottom()));
   }
-  return {model.GridCol(range.left), model.GridRow(range.top), model.GridCol(range.right),
-          model.GridRow(range.bottom)};
+  if (box.isEmpty() && view.currentIndex().isValid()) {
+    box = QRect(view.currentIndex().column(), view.currentIndex().row(), 1, 1);
+  }
+  if (box.isEmpty()) return {};
+  return {model.GridCol(box.left()), model.GridRow(box.top()), model.GridCol(box.right()),
+          model.GridRow(box.bottom())};
 }
 
 QString CopiedCells(const GridTable& grid, const CellRange& range) {

@@ -15,32 +15,25 @@
 
 namespace tarvolen {
 
-// Whether pasted text is a block of cells rather than one cell's text: it holds a tab or a line
-// end before its last character (a single cell copied from a spreadsheet ends in a line end).
-bool IsCellBlock(const QString& text);
-
-// The grid's in-place editor. A paste (the keys or the pop-up menu) of a block of cells goes to
-// `OnPasteBlock` rather than into this one cell; a single cell's text is inserted without the
-// line end a spreadsheet adds.
+// The grid's in-place editor. Text that the user puts in by any way (the paste keys, the pop-up
+// menu, the middle button, a drop) and that holds a block of cells is taken out again and handed
+// to `OnPasteBlock` instead of landing in this one cell; a single cell's text keeps no line end.
 class TCellEditor : public QLineEdit {
   Q_OBJECT
 
  public:
-  using QLineEdit::QLineEdit;
+  explicit TCellEditor(QWidget* parent = nullptr);
 
   std::function<void(const QString& text)> OnPasteBlock;
 
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void contextMenuEvent(QContextMenuEvent* event) override;
-
  private:
-  void PasteClipboard();
+  void Edited(const QString& now);
+
+  QString before_;  // the text before the edit under way
 };
 
-// The grid's item delegate: makes TCellEditors whose block pastes go to `OnPasteBlock` with their
-// cell. An edited text that holds a block anyway (dropped into the editor, say) goes there too
-// when it is committed, instead of into the one cell, once the commit has ended.
+// The grid's item delegate: makes TCellEditors whose blocks go to `OnPasteBlock` with their
+// cell, once the edit that brought the block in has ended.
 class TGridCellDelegate : public QStyledItemDelegate {
   Q_OBJECT
 
@@ -51,8 +44,6 @@ class TGridCellDelegate : public QStyledItemDelegate {
 
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                         const QModelIndex& index) const override;
-  void setModelData(QWidget* editor, QAbstractItemModel* model,
-                    const QModelIndex& index) const override;
 };
 
 // The grid cells of the view's selection, a rectangle (the current cell when nothing is

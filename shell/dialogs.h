@@ -1,9 +1,10 @@
 #pragma once
 
+#include <optional>
+
 #include <QPoint>
 #include <QString>
 #include <QUrl>
-#include <optional>
 
 class QWidget;
 
@@ -26,7 +27,7 @@ class TDialogs {
   virtual std::optional<QString> OpenFileName(QWidget* owner, const QString& folder,
                                               const QString& filter,
                                               const QString& default_suffix);
-  // The save dialogs (Save Result, Save Figure): no question before replacing a file.
+  // The save dialog of Save Result: no question before replacing a file.
   virtual std::optional<QString> SaveFileName(QWidget* owner, const QString& filter,
                                               const QString& default_suffix);
   // A save dialog with a choice of formats (Save Data, Save Figure): no question before

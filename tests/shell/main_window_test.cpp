@@ -515,37 +515,45 @@ TEST_F(MainWindowTest, CopyPutsTheSelectedRangeOnTheClipboard) {
 
 // The old way: the whole block went into the one cell being edited, and the next fit failed on
 // it with a message of several lines.
-TEST_F(MainWindowTest, PastingABlockIntoTheCellEditorSpreadsItOverTheCells) {
+TEST_F(MainWindowTest, ABlockPutIntoTheCellEditorSpreadsOverTheCells) {
   QTableView& view = *ui().StringGrid1;
-  view.setCurrentIndex(view.model()->index(0, 0));
   view.setFocus();
-  QTest::keyClicks(&view, "7");  // the editor is open
-  QLineEdit* editor = view.viewport()->findChild<QLineEdit*>();
+  auto open_editor = [&](int row, int col, const QString& typed) -> QLineEdit* {
+    view.setCurrentIndex(view.model()->index(row - 1, col - 1));
+    QTest::keyClicks(&view, typed);
+    for (QLineEdit* editor : view.viewport()->findChildren<QLineEdit*>()) {
+      if (editor->isVisible()) return editor;
+    }
+    return nullptr;
+  };
+  QLineEdit* editor = open_editor(1, 1, "7");
   ASSERT_NE(editor, nullptr);
   QGuiApplication::clipboard()->setText("1\t2\n3\t4\n");
   QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
-  QCoreApplication::processEvents();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(2, 2) == "4"; }, 1000));
   EXPECT_EQ(Cell(1, 1), "1");
-  EXPECT_EQ(Cell(2, 2), "4");
+  ASSERT_EQ(ListedSeries(), 1u);
+  EXPECT_EQ(form_->Chart().SeriesList()[0]->Count(), 2u);
 
   // One cell copied from a spreadsheet comes with a line end, which the cell does not take.
-  view.setCurrentIndex(view.model()->index(4, 1));
-  QTest::keyClicks(&view, "2");
-  QLineEdit* open = nullptr;
-  for (QLineEdit* candidate : view.viewport()->findChildren<QLineEdit*>()) {
-    if (candidate->isVisible()) open = candidate;
-  }
-  ASSERT_NE(open, nullptr);
+  editor = open_editor(5, 2, "2");
+  ASSERT_NE(editor, nullptr);
   QGuiApplication::clipboard()->setText("3.5\r\n");
-  QTest::keyClick(open, Qt::Key_V, Qt::ControlModifier);
-  // A block that reached the editor another way is spread when the text is committed.
-  open->insert("\t8");
-  QTest::keyClick(open, Qt::Key_Return);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(2, 5) == "23.5"; }, 1000))
-      << Cell(2, 5).toStdString();
-  EXPECT_EQ(Cell(1, 6), "");
+  QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(editor->text(), "23.5");
+  QTest::keyClick(editor, Qt::Key_Return);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Cell(2, 5), "23.5");
+
+  // A block that comes in another way (dropped text, the middle button) is spread too.
+  editor = open_editor(7, 2, "9");
+  ASSERT_NE(editor, nullptr);
+  editor->insert("5\t6\r\n7\t8");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(2, 8) == "7"; }, 1000));
+  EXPECT_EQ(Cell(2, 7), "5");
+  EXPECT_EQ(Cell(1, 7), "");
+  EXPECT_EQ(Cell(3, 7), "");  // nothing past Y
   EXPECT_EQ(form_->Grid().RowCount(), 21);
-  EXPECT_EQ(Cell(3, 5), "");  // nothing past Y
   EXPECT_TRUE(answers_.errors.empty());
 }
 
