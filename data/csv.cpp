@@ -66,48 +66,8 @@ bool LooksLikeNumber(std::string_view text) {
   return i == n;
 }
 
-}  // namespace
-
-bool IsTitleText(std::string_view text) {
-  const bool blank = text.find_first_not_of(" \t") == npos;
-  return !blank && !LooksLikeNumber(text);
-}
-
-CsvRecord NextCsvRecord(std::string_view text, std::size_t pos, char delimiter) {
-  const std::size_t n = text.size();
-  std::size_t i = pos;
-  bool field_start = true;
-  while (i < n) {
-    if (field_start) {
-      field_start = false;
-      std::size_t quote = i;
-      while (quote < n && IsPad(text[quote], delimiter)) ++quote;
-      if (quote < n && text[quote] == '"') {
-        const std::size_t close = ClosingQuote(text, quote + 1);
-        if (close != npos) {
-          i = close + 1;
-          continue;
-        }
-        // Never closed: the field runs to the end of its line, not to the end of the file. The
-        // quotes after it all came in doubled pairs, so no later field lacks its closing quote:
-        // this happens once per text at most.
-        std::size_t end = quote + 1;
-        while (end < n && !IsLineEnd(text[end])) ++end;
-        return {text.substr(pos, end - pos), AfterLineEnd(text, end)};
-      }
-    }
-    const char c = text[i];
-    if (c == delimiter) {
-      field_start = true;
-    } else if (IsLineEnd(c)) {
-      return {text.substr(pos, i - pos), AfterLineEnd(text, i)};
-    }
-    ++i;
-  }
-  return {text.substr(pos), n};
-}
-
-void SplitCsvRecord(std::string_view record, char delimiter, const FieldSink& sink) {
+template <class Sink>
+void SplitCsvFields(std::string_view record, char delimiter, Sink&& sink) {
   const std::size_t n = record.size();
   if (n == 0) return;
   std::size_t i = 0;
@@ -150,6 +110,51 @@ void SplitCsvRecord(std::string_view record, char delimiter, const FieldSink& si
     ++i;  // past the delimiter: a record ending in one ends with an empty field
     ++field;
   }
+}
+
+}  // namespace
+
+bool IsTitleText(std::string_view text) {
+  const bool blank = text.find_first_not_of(" \t") == npos;
+  return !blank && !LooksLikeNumber(text);
+}
+
+CsvRecord NextCsvRecord(std::string_view text, std::size_t pos, char delimiter) {
+  const std::size_t n = text.size();
+  std::size_t i = pos;
+  bool field_start = true;
+  while (i < n) {
+    if (field_start) {
+      field_start = false;
+      std::size_t quote = i;
+      while (quote < n && IsPad(text[quote], delimiter)) ++quote;
+      if (quote < n && text[quote] == '"') {
+        const std::size_t close = ClosingQuote(text, quote + 1);
+        if (close != npos) {
+          i = close + 1;
+          continue;
+        }
+        // Never closed: the field runs to the end of its line, not to the end of the file. The
+        // quotes after it all came in doubled pairs, so no later field lacks its closing quote:
+        // this happens once per text at most.
+        std::size_t end = quote + 1;
+        while (end < n && !IsLineEnd(text[end])) ++end;
+        return {text.substr(pos, end - pos), AfterLineEnd(text, end)};
+      }
+    }
+    const char c = text[i];
+    if (c == delimiter) {
+      field_start = true;
+    } else if (IsLineEnd(c)) {
+      return {text.substr(pos, i - pos), AfterLineEnd(text, i)};
+    }
+    ++i;
+  }
+  return {text.substr(pos), n};
+}
+
+void SplitCsvRecord(std::string_view record, char delimiter, const FieldSink& sink) {
+  SplitCsvFields(record, delimiter, sink);
 }
 
 char CsvDelimiter(std::string_view text) {
@@ -202,17 +207,12 @@ void FillGridFromCsv(std::string_view bytes, GridTable& grid) {
   }
   const int rows = load_rows::StartLoad(grid, records, last_filled);
 
-  int row = 0;
-  const FieldSink store = [&](int field, std::string&& cell) {
-    grid.SetCell(field, row, std::move(cell));
-  };
   std::size_t pos = start;
-  for (row = 1; row <= rows; ++row) {
+  for (int row = 1; row <= rows; ++row) {
     const CsvRecord record = NextCsvRecord(text, pos, delimiter);
-    if (!record.content.empty()) {
-      load_rows::WriteRowNumber(grid, row);
-      SplitCsvRecord(record.content, delimiter, store);
-    }
+    load_rows::FillRow(grid, row, record.content.empty(), [&record, delimiter](auto&& sink) {
+      SplitCsvFields(record.content, delimiter, sink);
+    });
     pos = record.next;
   }
 }

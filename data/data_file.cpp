@@ -20,7 +20,7 @@ int StartLoad(GridTable& grid, std::size_t rows, std::size_t last_filled) {
   constexpr std::size_t kMaxRows = std::numeric_limits<int>::max() - 1;
   const int count = static_cast<int>(std::min(rows, kMaxRows));
   grid.SetRowCount(count + 1);
-  grid.ClearRowsFrom(1);
+  grid.ClearRowsFrom(count + 1);
   // Room for the rows that get cells, not for the empty lines after them: a file of a billion
   // line ends costs the grid nothing.
   grid.ReserveRows(static_cast<int>(std::min(last_filled, kMaxRows)) + 1);
@@ -66,19 +66,8 @@ LineCount CountLines(std::string_view text) {
   return count;
 }
 
-}  // namespace
-
-DataFormat DataFormatOfName(std::string_view file_name) {
-  constexpr std::string_view kCsv = ".csv";
-  if (file_name.size() < kCsv.size()) return DataFormat::kText;
-  const std::string_view tail = file_name.substr(file_name.size() - kCsv.size());
-  const bool csv = std::equal(tail.begin(), tail.end(), kCsv.begin(), [](char a, char b) {
-    return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-  });
-  return csv ? DataFormat::kCsv : DataFormat::kText;
-}
-
-void SplitTextLine(std::string_view line, const FieldSink& sink) {
+template <class Sink>
+void SplitTextFields(std::string_view line, Sink&& sink) {
   std::size_t i = 0;
   const std::size_t n = line.size();
   int field = 1;
@@ -114,25 +103,35 @@ void SplitTextLine(std::string_view line, const FieldSink& sink) {
   }
 }
 
+}  // namespace
+
+DataFormat DataFormatOfName(std::string_view file_name) {
+  constexpr std::string_view kCsv = ".csv";
+  if (file_name.size() < kCsv.size()) return DataFormat::kText;
+  const std::string_view tail = file_name.substr(file_name.size() - kCsv.size());
+  const bool csv = std::equal(tail.begin(), tail.end(), kCsv.begin(), [](char a, char b) {
+    return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+  });
+  return csv ? DataFormat::kCsv : DataFormat::kText;
+}
+
+void SplitTextLine(std::string_view line, const FieldSink& sink) {
+  SplitTextFields(line, sink);
+}
+
 void FillGridFromText(std::string_view bytes, GridTable& grid) {
   const std::string_view text = load_rows::BeforeNul(bytes);
   const LineCount count = CountLines(text);
   const int line_count = load_rows::StartLoad(grid, count.lines, count.last_filled);
 
-  int row = 0;
-  const FieldSink store = [&](int field, std::string&& cell) {
-    grid.SetCell(field, row, std::move(cell));
-  };
   const char* p = text.data();
   const char* const end = p + text.size();
-  for (row = 1; row <= line_count; ++row) {
+  for (int row = 1; row <= line_count; ++row) {
     const char* brk = p;
     while (brk < end && *brk != '\r' && *brk != '\n') ++brk;
     const std::string_view line(p, static_cast<std::size_t>(brk - p));
-    if (!line.empty()) {
-      load_rows::WriteRowNumber(grid, row);
-      SplitTextLine(line, store);
-    }
+    load_rows::FillRow(grid, row, line.empty(),
+                       [line](auto&& sink) { SplitTextFields(line, sink); });
     p = brk;
     if (p < end) {
       ++p;

@@ -67,6 +67,18 @@ void GridTable::ClearRowsFrom(int row) {
   if (hidden_.size() > keep) hidden_.resize(keep);
 }
 
+void GridTable::ClearCellsFrom(int col, int row) {
+  if (row < 0) return;
+  const auto r = static_cast<std::size_t>(row);
+  for (int c = std::max(col, 0); c < kColCount; ++c) {
+    if (r < columns_[c].size()) columns_[c][r].clear();
+  }
+  if (r < hidden_.size()) {
+    const auto keep = static_cast<std::size_t>(std::max(col - kColCount, 0));
+    if (hidden_[r].size() > keep) hidden_[r].resize(keep);
+  }
+}
+
 void GridTable::ReserveRows(int rows) {
   for (auto& column : columns_) {
     column.reserve(static_cast<std::size_t>(std::max(rows, 0)));
