@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <utility>
+#include <vector>
 
 #include "common/errors.h"
 #include "common/file_io.h"
@@ -26,7 +27,7 @@ namespace {
 // here and leaves out the shapes that lie wholly outside it.
 class SvgCanvas : public PainterCanvas {
  public:
-  explicit SvgCanvas(QPainter& painter) : PainterCanvas(painter) {}
+  SvgCanvas(QPainter& painter, Size size) : PainterCanvas(painter), size_(size) {}
   ~SvgCanvas() override { EndPath(); }
 
   void FillRect(const Rect& r, TColor color) override {
@@ -61,7 +62,20 @@ class SvgCanvas : public PainterCanvas {
   bool Clip(QPointF& a, QPointF& b, bool& cut) const;
   void EndPath();
 
+  // Whether an ellipse like this one was drawn at its place already; see Ellipse.
+  bool DrawnBefore(const Rect& r, const TChartPen& pen, const TChartBrush& brush);
+
+  Size size_;
   std::optional<Rect> clip_;
+  // The places of the ellipses drawn in the last style, by their top-left pixel.
+  struct MarkerStyle {
+    int width = 0, height = 0;
+    TChartPen pen;
+    TChartBrush brush;
+    bool operator==(const MarkerStyle&) const = default;
+  };
+  MarkerStyle marker_style_;
+  std::vector<bool> marker_drawn_;
   // The path being built: lines in one pen, each starting where the one before ended.
   QPainterPath path_;
   TChartPen path_pen_;
@@ -170,9 +184,26 @@ void SvgCanvas::Rectangle(const Rect& r, const TChartPen& pen, const TChartBrush
   Painter().drawRect(QRectF(r.left + offset, r.top + offset, r.Width() - 1, r.Height() - 1));
 }
 
+bool SvgCanvas::DrawnBefore(const Rect& r, const TChartPen& pen, const TChartBrush& brush) {
+  const MarkerStyle style{r.Width(), r.Height(), pen, brush};
+  if (!(style == marker_style_)) {
+    marker_style_ = style;
+    marker_drawn_.assign(static_cast<std::size_t>(size_.width) * size_.height, false);
+  }
+  if (r.left < 0 || r.top < 0 || r.left >= size_.width || r.top >= size_.height) return false;
+  const auto place = static_cast<std::size_t>(r.top) * size_.width + r.left;
+  if (marker_drawn_[place]) return true;
+  marker_drawn_[place] = true;
+  return false;
+}
+
 void SvgCanvas::Ellipse(const Rect& r, const TChartPen& pen, const TChartBrush& brush) {
   EndPath();
   if (r.Width() <= 0 || r.Height() <= 0 || OutsideClip(r)) return;
+  // The data points' markers are all alike: one drawn again where one already stands would
+  // change at most which of two overlapping markers lies on top, but a million points would
+  // write a million circles. The drawing holds one a pixel at most.
+  if (DrawnBefore(r, pen, brush)) return;
   UsePen(pen);
   UseBrush(brush);
   const double offset = pen.Draws() ? Offset(pen) : 0.5;
@@ -223,7 +254,7 @@ std::string ChartSvg(TChart& chart) {
   QPainter painter;
   if (!painter.begin(&generator)) throw EWriteError();
   {
-    SvgCanvas canvas(painter);
+    SvgCanvas canvas(painter, client);
     DrawChartForExport(chart, canvas, {0, 0, client.width, client.height});
   }
   painter.end();

@@ -136,6 +136,21 @@ TEST(ChartSvg, AZoomedChartKeepsTheCurveInsideThePlot) {
   EXPECT_LT(content.circles, 5);
 }
 
+// A million points would otherwise write a million circles: the drawing keeps one a place.
+TEST(ChartSvg, HoldsOneMarkerForPointsThatFallOnOnePlace) {
+  TChart chart;
+  ConfigureChart1(chart);
+  GridTable grid;
+  grid.SetRowCount(2001);
+  for (int row = 1; row <= 2000; ++row) {
+    grid.SetCell(1, row, std::to_string(row % 5));
+    grid.SetCell(2, row, std::to_string(row % 5 * 2));
+  }
+  PlotDataPoints(chart, grid, '.', nullptr);
+  RenderChartImage(chart);
+  EXPECT_EQ(ReadSvg(ChartSvg(chart)).circles, 5);
+}
+
 TEST(PictureFormatOfName, FollowsTheExtensionInAnyCase) {
   const std::pair<const char*, std::optional<PictureFormat>> cases[] = {
       {"a.bmp", PictureFormat::kBmp}, {"a.PNG", PictureFormat::kPng},
