@@ -151,14 +151,5 @@ TEST(ChartSvg, HoldsOneMarkerForPointsThatFallOnOnePlace) {
   EXPECT_EQ(ReadSvg(ChartSvg(chart)).circles, 5);
 }
 
-TEST(PictureFormatOfName, FollowsTheExtensionInAnyCase) {
-  const std::pair<const char*, std::optional<PictureFormat>> cases[] = {
-      {"a.bmp", PictureFormat::kBmp}, {"a.PNG", PictureFormat::kPng},
-      {"b.Svg", PictureFormat::kSvg}, {"figure", std::nullopt},
-      {"a.svg.txt", std::nullopt},    {".png", PictureFormat::kPng},
-  };
-  for (const auto& [name, format] : cases) EXPECT_EQ(PictureFormatOfName(name), format) << name;
-}
-
 }  // namespace
 }  // namespace tarvolen::render
