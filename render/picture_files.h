@@ -21,8 +21,9 @@ const char* PictureExtension(PictureFormat format);
 
 // The chart as an SVG drawing of its client size (one unit a pixel at 96 dpi), drawn by the same
 // frame drawing as the screen and the bitmaps: axes, ticks and the frame as paths, labels as
-// text, the data points as circles and a fitted curve as one path, cut at the plot rectangle as
-// the screen cuts it. Nothing is anti-aliased into the file: a viewer draws it at any size.
+// text, the data points as circles (one where several fall on one pixel) and a fitted curve as
+// one path, cut at the plot rectangle as the screen cuts it. Nothing is anti-aliased into the
+// file: a viewer draws it at any size.
 std::string ChartSvg(TChart& chart);
 
 // Writes the chart picture to `file_name` (used unchanged) in `format`, replacing any file of
