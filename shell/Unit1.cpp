@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -18,16 +19,21 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <new>
 #include <optional>
 
 #include "common/errors.h"
 #include "common/file_io.h"
 #include "common/installation.h"
+#include "data/cell_block.h"
 #include "data/data_file.h"
+#include "data/data_save.h"
 #include "plot/bitmap.h"
 #include "plot/data_plot.h"
 #include "render/painter_canvas.h"
+#include "render/picture_files.h"
+#include "shell/data_transfer.h"
 #include "shell/skin_frame.h"
 #include "shell/skin_painting.h"
 #include "ui_Unit1.h"
@@ -39,9 +45,11 @@ constexpr int kWindowWidth = 796;
 constexpr int kWindowHeight = 613;
 
 // The dialogs' filter strings.
-const QString kOpenFilter = u"All Files(*.*)|*.*|TXT file(*.txt)|*.txt|Data file(*.dat)|*.dat"_qs;
+const QString kOpenFilter =
+    u"All Files(*.*)|*.*|TXT file(*.txt)|*.txt|Data file(*.dat)|*.dat|CSV file(*.csv)|*.csv"_qs;
+const QString kDataFilter = u"TXT file(*.txt)|*.txt|CSV file(*.csv)|*.csv"_qs;
 const QString kResultFilter = u"TXT file(*.txt)|*.txt"_qs;
-const QString kPictureFilter = u"bmp(*.bmp)|*.bmp"_qs;
+const QString kPictureFilter = u"bmp(*.bmp)|*.bmp|png(*.png)|*.png|svg(*.svg)|*.svg"_qs;
 
 // A file name as the core's file functions take it: the file system's bytes.
 std::string FileNameBytes(const QString& name) { return QFile::encodeName(name).toStdString(); }
@@ -136,9 +144,13 @@ TForm1::TForm1(std::unique_ptr<TDialogs> dialogs, QWidget* parent)
   SetUpKeyboard();
   FormCreate();
   RefreshViews();
+  setAcceptDrops(true);
+  // Drops on children that take drops of their own, and keys in the open menus.
+  qApp->installEventFilter(this);
 }
 
 TForm1::~TForm1() {
+  qApp->removeEventFilter(this);
   // The child widgets use the members (the chart, the grid table, the menu style): they go
   // first, before the members do.
   qDeleteAll(findChildren<QObject*>(Qt::FindDirectChildrenOnly));
@@ -232,6 +244,10 @@ void TForm1::BuildMenus() {
   file_menu_->addAction(picture(kMenuPictureLoadData), u"Load Data"_qs, this,
                         [this] { Open1Click(); })
       ->setObjectName(u"Open1"_qs);
+  QAction* save_data = file_menu_->addAction(u"Save Data"_qs, this, [this] { SaveData1Click(); });
+  save_data->setObjectName(u"SaveData1"_qs);
+  save_data->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+  addAction(save_data);  // the shortcut works with the menu closed
   file_menu_->addAction(picture(kMenuPictureSaveResult), u"Save Result"_qs, this,
                         [this] { SaveResult1Click(); })
       ->setObjectName(u"SaveResult1"_qs);
@@ -261,6 +277,18 @@ void TForm1::BuildMenus() {
   popup_menu2_->setStyle(&menu_style_);
   popup_menu2_->addAction(u"Load Data"_qs, this, [this] { Open1Click(); })
       ->setObjectName(u"LoadData1"_qs);
+  popup_menu2_->addSeparator();
+  const std::pair<QString, QKeySequence::StandardKey> clipboard_items[] = {
+      {u"Copy"_qs, QKeySequence::Copy}, {u"Paste"_qs, QKeySequence::Paste}};
+  for (const auto& [caption, keys] : clipboard_items) {
+    QAction* item = popup_menu2_->addAction(caption, this, [this, keys = keys] {
+      keys == QKeySequence::Copy ? CopyCells() : PasteCells();
+    });
+    item->setObjectName(caption + u"Cells1"_qs);
+    item->setShortcut(keys);
+    item->setShortcutContext(Qt::WidgetWithChildrenShortcut);  // the grid's keys
+    ui_->StringGrid1->addAction(item);
+  }
 
   file_button_ = new TSkinMenuBarButton(u"File"_qs, skin_.ImageMenu, ui_->ToolBar1);
   file_button_->setGeometry(0, 0, 65, 28);
@@ -303,9 +331,9 @@ void TForm1::SetUpKeyboard() {
   }
 
   // Alt+F and F10 open the File menu, Alt+H the Help menu; the menu bar itself takes no focus.
+  // (Left and Right between the open menus: eventFilter, which sees every event of the program.)
   for (TSkinMenuBarButton* button : {file_button_, help_button_}) {
     button->setFocusPolicy(Qt::NoFocus);
-    button->menu()->installEventFilter(this);
   }
   const std::pair<QKeySequence, TSkinMenuBarButton*> menu_keys[] = {
       {QKeySequence(Qt::ALT | Qt::Key_F), file_button_},
@@ -325,20 +353,6 @@ void TForm1::SetUpKeyboard() {
   for (const auto& [button, key] : tools) order << button;
   for (qsizetype i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
   ui_->StringGrid1->setFocus();
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && (watched == file_menu_ || watched == help_menu_)) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Left || key == Qt::Key_Right) {
-      TSkinMenuBarButton* other = watched == file_menu_ ? help_button_ : file_button_;
-      static_cast<QMenu*>(watched)->close();
-      // The closing menu's own loop ends first; the other menu then opens its own.
-      QTimer::singleShot(0, other, &QToolButton::showMenu);
-      return true;
-    }
-  }
-  return QWidget::eventFilter(watched, event);
 }
 
 void TForm1::SetUpGrid() {
@@ -395,6 +409,14 @@ void TForm1::SetUpGrid() {
     });
     view.addAction(leave);
   }
+  auto* delegate = new TGridCellDelegate(&view);
+  delegate->OnPasteBlock = [this](const QString& text, const QModelIndex& at) {
+    Command([&] {
+      PasteText(text, at);
+      PlotDataPoints();
+    });
+  };
+  view.setItemDelegate(delegate);
   view.setContextMenuPolicy(Qt::CustomContextMenu);
   connect(&view, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) {
@@ -483,6 +505,37 @@ void TForm1::closeEvent(QCloseEvent* event) {
   event->accept();  // closing is always allowed; nothing is asked or saved
 }
 
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::KeyPress && (watched == file_menu_ || watched == help_menu_)) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Left || key == Qt::Key_Right) {
+      TSkinMenuBarButton* other = watched == file_menu_ ? help_button_ : file_button_;
+      static_cast<QMenu*>(watched)->close();
+      // The closing menu's own loop ends first; the other menu then opens its own.
+      QTimer::singleShot(0, other, &QToolButton::showMenu);
+      return true;
+    }
+  }
+  if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return false;
+  auto* drop = static_cast<QDropEvent*>(event);
+  const QStringList files = drop->mimeData() ? DroppedFiles(*drop->mimeData()) : QStringList();
+  // A drop that could only move the files is refused: the source would delete them.
+  const Qt::DropActions offered = drop->possibleActions();
+  if (files.isEmpty() || !(offered & (Qt::CopyAction | Qt::LinkAction))) return false;
+  drop->setDropAction(offered & Qt::CopyAction ? Qt::CopyAction : Qt::LinkAction);
+  drop->accept();
+  if (type == QEvent::Drop) {
+    // Loaded once the drop has ended, so that the program the files came from is not kept
+    // waiting by an error box.
+    const QPoint where = widget->mapToGlobal(drop->position().toPoint());
+    QTimer::singleShot(0, this, [this, files, where] { DropFiles(files, where); });
+  }
+  return true;
+}
+
 template <class Body>
 void TForm1::Command(Body&& body) {
   // A button that takes no focus leaves the grid's in-place editor open: what the user typed
@@ -567,6 +620,61 @@ void TForm1::OpenFile(const QString& name) {
   Command([this, &name] { LoadData(name); });
 }
 
+void TForm1::DropFiles(const QStringList& files, const QPoint& global_pos) {
+  if (files.isEmpty()) return;
+  if (files.size() > 1) {
+    dialogs_->ShowNote(this, global_pos,
+                       QStringLiteral("%1 files dropped: only the first, %2, is loaded.")
+                           .arg(files.size())
+                           .arg(QFileInfo(files.first()).fileName()));
+  }
+  OpenFile(files.first());
+}
+
+void TForm1::PasteText(const QString& text, const QModelIndex& at) {
+  const CellRange range =
+      PasteIntoGrid(grid_, grid_model_->GridCol(at.column()), grid_model_->GridRow(at.row()),
+                    ToGridText(text), DecimalSeparator());
+  if (range.right < range.left) return;
+  grid_model_->Refresh();
+  QTableView& view = *ui_->StringGrid1;
+  const int fixed = grid_.FixedRows();
+  const QModelIndex first = grid_model_->index(range.top - fixed, range.left - 1);
+  view.setCurrentIndex(first);
+  view.selectionModel()->select(
+      QItemSelection(first, grid_model_->index(range.bottom - fixed, range.right - 1)),
+      QItemSelectionModel::ClearAndSelect);
+}
+
+void TForm1::CopyCells() {
+  Command([this] {
+    const CellRange range = SelectedCells(*ui_->StringGrid1, *grid_model_);
+    if (range.right >= range.left) QGuiApplication::clipboard()->setText(CopiedCells(grid_, range));
+  });
+}
+
+void TForm1::PasteCells() {
+  Command([this] {
+    const QString text = QGuiApplication::clipboard()->text();
+    if (text.isEmpty()) return;
+    const QModelIndex current = ui_->StringGrid1->currentIndex();
+    PasteText(text, current.isValid() ? current : grid_model_->index(0, 0));
+    PlotDataPoints();
+  });
+}
+
+void TForm1::SaveData1Click() {
+  Command([this] {
+    // Data are saved where data are loaded from, and loaded from where they were saved.
+    const auto choice = dialogs_->SaveFileChoice(this, SaveFolder(load_folder_), kDataFilter);
+    if (!choice) return;
+    RememberFolder(load_folder_, choice->name);
+    const QString extension = choice->filter == 1 ? u".csv"_qs : u".txt"_qs;
+    const std::string path = FileNameBytes(WithExtension(choice->name, extension));
+    WriteWholeFile(path, DataFileText(grid_, DataFormatOfName(path), DecimalSeparator()));
+  });
+}
+
 void TForm1::SaveResult1Click() {
   Command([this] {
     const auto name =
@@ -582,13 +690,22 @@ void TForm1::SaveResult1Click() {
 
 void TForm1::Save1Click() {
   Command([this] {
-    const auto name =
-        dialogs_->SaveFileName(this, SaveFolder(figure_folder_), kPictureFilter, QString());
-    if (!name) return;
-    RememberFolder(figure_folder_, *name);
-    QString path = *name;
-    if (!path.endsWith(u".bmp"_qs, Qt::CaseInsensitive)) path += u".bmp"_qs;
-    SaveChartBitmap(chart_, FileNameBytes(path), render::MakeImageBitmap);
+    using render::PictureFormat;
+    const auto choice =
+        dialogs_->SaveFileChoice(this, SaveFolder(figure_folder_), kPictureFilter);
+    if (!choice) return;
+    RememberFolder(figure_folder_, choice->name);
+    // The name's extension says the format; without one of ours, the chosen filter does and
+    // its extension is added.
+    std::string path = FileNameBytes(choice->name);
+    std::optional<PictureFormat> format = render::PictureFormatOfName(path);
+    if (!format) {
+      constexpr PictureFormat kFilters[] = {PictureFormat::kBmp, PictureFormat::kPng,
+                                            PictureFormat::kSvg};
+      format = kFilters[std::clamp(choice->filter, 0, 2)];
+      path += render::PictureExtension(*format);
+    }
+    render::SaveChartPicture(chart_, path, *format);
   });
 }
 

@@ -71,6 +71,7 @@ class TForm1 : public QWidget {
   // Loads the data file `name` as Load Data does with the name its dialog returns (the program
   // started with a file to open): its errors show in the error box.
   void OpenFile(const QString& name);
+  void SaveData1Click();    // Save Data
   void SaveResult1Click();  // Save Result
   void Save1Click();        // Save Figure
   void Copy1Click();        // Copy Figure
@@ -78,6 +79,12 @@ class TForm1 : public QWidget {
   void Phase1Click();  // HomePage
   void Exit1Click();
   void Button1Click();  // Exchange( X,Y)
+  // The grid's Copy and Paste: the selected cells to the clipboard as tab-separated lines, and
+  // the clipboard's cells into the grid from the current cell on, then the points replotted.
+  void CopyCells();
+  void PasteCells();
+  // Loads the first of dropped files as Load Data would; a note says when others were left out.
+  void DropFiles(const QStringList& files, const QPoint& global_pos);
   void RunModel(Model model);
   // Replots the data points from the grid (after every load, also a cancelled one).
   void PlotDataPoints();
@@ -89,7 +96,8 @@ class TForm1 : public QWidget {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  // Left and Right in an open File or Help menu move to the other one, as in a menu bar.
+  // Left and Right in an open File or Help menu move to the other one, as in a menu bar; files
+  // dropped on any of the window's widgets go to DropFiles.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -99,6 +107,8 @@ class TForm1 : public QWidget {
   void ShowError(const QString& message);
   // Load Data's work once the file is chosen; no name leaves the grid without data rows.
   void LoadData(const std::optional<QString>& name);
+  // Pastes the cells of `text` with their first cell at `at` and selects them; no replot.
+  void PasteText(const QString& text, const QModelIndex& at);
   void RefreshViews();
   void BuildMenus();
   void SetUpGrid();
@@ -138,7 +148,7 @@ class TForm1 : public QWidget {
   QMenu* file_menu_ = nullptr;
   QMenu* help_menu_ = nullptr;
   QMenu* popup_menu1_ = nullptr;  // chart: Save Figure, Copy Figure
-  QMenu* popup_menu2_ = nullptr;  // grid: Load Data
+  QMenu* popup_menu2_ = nullptr;  // grid: Load Data, Copy, Paste
   TSkinMenuBarButton* file_button_ = nullptr;
   TSkinMenuBarButton* help_button_ = nullptr;
   THelpWindow* help_window_ = nullptr;

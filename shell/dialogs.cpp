@@ -6,6 +6,8 @@
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QToolTip>
+#include <algorithm>
 
 namespace tarvolen {
 
@@ -56,6 +58,24 @@ std::optional<QString> TDialogs::SaveFileName(QWidget* owner, const QString& fol
   dialog.setNameFilters(NameFilters(filter));
   dialog.setDefaultSuffix(default_suffix);
   return RunFileDialog(dialog);
+}
+
+std::optional<TSaveChoice> TDialogs::SaveFileChoice(QWidget* owner, const QString& folder,
+                                                   const QString& filter) {
+  QFileDialog dialog(owner, QString(), folder);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  const QStringList filters = NameFilters(filter);
+  dialog.setNameFilters(filters);
+  const std::optional<QString> name = RunFileDialog(dialog);
+  if (!name) return std::nullopt;
+  return TSaveChoice{*name, static_cast<int>(std::max<qsizetype>(
+                                filters.indexOf(dialog.selectedNameFilter()), 0))};
+}
+
+void TDialogs::ShowNote(QWidget* owner, const QPoint& global_pos, const QString& text) {
+  QToolTip::showText(global_pos, text, owner, QRect(), 8000);
 }
 
 void TDialogs::ShowError(QWidget* owner, const QString& caption, const QString& text) {
