@@ -86,7 +86,9 @@ TEST(ReferenceOptima, EveryFitReachesItsLeastSquaresOptimum) {
     if (SolvedByNormalEquations(*model)) {
       // Least squares on Y itself with an intercept: SSR + SSE = SST, so the correlation
       // coefficient exceeds 1 only by rounding.
-      if (*model != Model::kHyperbola) EXPECT_LE(result.corr_coef, 1 + 1e-12L);
+      if (*model != Model::kHyperbola) {
+        EXPECT_LE(result.corr_coef, 1 + 1e-12L);
+      }
       for (std::size_t i = 0; i < optimum.coefficients.size(); ++i) {
         const long double value = result.coefficients[i].value;
         const long double reference = optimum.coefficients[i];
