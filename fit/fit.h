@@ -86,9 +86,16 @@ enum class RefinementEnd {
   kIterationLimit,    // the iterations ran out
 };
 
+// JᵀJ of a refined model at its final coefficients: the sums over the data rows of (df/da)²,
+// df/da·df/db and (df/db)².
+struct RefinementNormal {
+  Extended aa = 0, ab = 0, bb = 0;
+};
+
 struct RefinementSummary {
   int iterations = 0;  // steps taken
   RefinementEnd end = RefinementEnd::kConverged;
+  std::optional<RefinementNormal> normal;  // where it could be formed without a fault
 };
 
 // One coefficient as the report names it.

@@ -192,6 +192,8 @@ class Normal {
     return d;
   }
 
+  RefinementNormal AtCoefficients() const { return {j00_, j01_, j11_}; }
+
   // The drop of the residual sum the linearisation promises for the step d: 2·dᵀJᵀr - dᵀJᵀJd.
   template <class T>
   T Promised(T da, T db) const {
@@ -225,12 +227,13 @@ inline bool DropSettled(Extended q, std::optional<Extended> previous_q) {
 
 // The drop that a full step from (a, b) promises, gᵀ(JᵀJ)⁻¹g with g = Jᵀr, as a share of the
 // residual sum there: small where the gradient vanishes. `kernels` hold Kernel(b, x); the rows'
-// values go through `r` and `jacobian`. Nothing when forming it raised a floating-point fault or
-// JᵀJ is singular.
+// values go through `r` and `jacobian`, and JᵀJ goes to `normal`. Nothing when forming it raised a
+// floating-point fault (then `normal` is left as it was) or JᵀJ is singular.
 template <class Shape>
 std::optional<Extended> PromisedShare(const DataPoints& points, Extended a, Extended b,
                                       const std::vector<Extended>& kernels, RCOMat& r,
-                                      RCOMat& jacobian, const WorkContext& work) {
+                                      RCOMat& jacobian, const WorkContext& work,
+                                      std::optional<RefinementNormal>& normal) {
   const bool rows_clean = fp::CleanInParallel(
       points.Count(),
       [&](std::size_t from, std::size_t to) {
@@ -245,6 +248,7 @@ std::optional<Extended> PromisedShare(const DataPoints& points, Extended a, Exte
       },
       work);
   Extended share = -1;
+  RefinementNormal sums;
   const bool sums_clean = fp::RanClean(
       [&] {
         Extended j00 = 0, j01 = 0, j11 = 0, g0 = 0, g1 = 0, sum = 0;
@@ -259,6 +263,7 @@ std::optional<Extended> PromisedShare(const DataPoints& points, Extended a, Exte
           g1 = g1 + db * residual;
           sum = sum + residual * residual;
         }
+        sums = {j00, j01, j11};
         // gᵀ(JᵀJ)⁻¹g by elimination: g0²/j00 + (g1 - m·g0)²/(j11 - m·j01), m = j01/j00.
         const Extended m = j01 / j00;
         const Extended rest = j11 - m * j01;
@@ -268,7 +273,9 @@ std::optional<Extended> PromisedShare(const DataPoints& points, Extended a, Exte
         }
       },
       share);
-  if (!rows_clean || !sums_clean || share < 0) return std::nullopt;
+  if (!rows_clean || !sums_clean) return std::nullopt;
+  normal = sums;
+  if (share < 0) return std::nullopt;
   return share;
 }
 
@@ -302,7 +309,8 @@ std::optional<Extended> PromisedShare(const DataPoints& points, Extended a, Exte
 // singular JᵀJ (EFitError kSingularMessage); `max_iterations` iterations without converging
 // (EFitError NoConvergenceMessage); a stall (EFitError StalledMessage). `context` gives the
 // threads and the progress; the refinement leaves its iteration count and how it ended in
-// `context.refinement`, its course in `context.log` when there is one.
+// `context.refinement` (with JᵀJ at the coefficients it returns), its course in `context.log`
+// when there is one.
 //
 // Where every full step lowers the residual sum and the refinement converges quickly, the
 // coefficients are those of the plain Gauss–Newton iteration, operation for operation.
@@ -324,7 +332,7 @@ CoefficientPair Refine(const DataPoints& points, CoefficientPair start, SolveCon
   bool kernels_current = false;  // `kernels` hold Kernel(b, x) for the b of this iteration
 
   if (log) *log = RefinementLog{start, {}, RefinementEnd::kConverged};
-  context.refinement = RefinementSummary{0, RefinementEnd::kConverged};
+  context.refinement = RefinementSummary{};
   auto end_with = [&](RefinementEnd end) {
     context.refinement->end = end;
     if (log) log->end = end;
@@ -415,6 +423,7 @@ CoefficientPair Refine(const DataPoints& points, CoefficientPair start, SolveCon
         });
         if (promised <= kConvergenceThreshold) {
           end_with(RefinementEnd::kAtPrecisionLimit);
+          context.refinement->normal = normal->AtCoefficients();
           return {a, b};
         }
         end_with(RefinementEnd::kStalled);
@@ -445,8 +454,9 @@ CoefficientPair Refine(const DataPoints& points, CoefficientPair start, SolveCon
       }
       if (full && detail::DropSettled(q, previous_q)) {
         // A promise that cannot be formed leaves the drop's word standing.
-        const std::optional<Extended> promised =
-            detail::PromisedShare<Shape>(points, a, b, kernels, r, jacobian, work);
+        context.refinement->normal.reset();
+        const std::optional<Extended> promised = detail::PromisedShare<Shape>(
+            points, a, b, kernels, r, jacobian, work, context.refinement->normal);
         if (!promised || *promised <= kConvergenceThreshold) return {a, b};
       }
       lambda = full ? std::max(lambda / 3, kInitialDamping)

@@ -103,6 +103,25 @@ TEST(Refine, DampsItsWayOffAPlateauAndEndsOnAFullStep) {
   EXPECT_LE(log.steps.back().after, 92465142314.136L * (1 + 1e-6L));
 }
 
+// The fit's result carries JᵀJ at the coefficients it reports, for their covariance.
+TEST(Refine, LeavesJtJAtTheReportedCoefficients) {
+  FitWindow window(kGrowth);
+  const FitResult result =
+      RunFit(Model::kExponential, {window.grid, &window.curve, window.fields, window.memo, '.'});
+  ASSERT_TRUE(result.refinement && result.refinement->normal);
+  const long double a = result.coefficients[0].value, b = result.coefficients[1].value;
+  long double aa = 0, ab = 0, bb = 0;
+  for (int x = 1; x <= 5; ++x) {
+    const long double e = expl(b * x);  // df/da; df/db = a·x·e
+    aa += e * e;
+    ab += e * (a * x * e);
+    bb += (a * x * e) * (a * x * e);
+  }
+  EXPECT_NEAR(result.refinement->normal->aa, aa, aa * 1e-15L);
+  EXPECT_NEAR(result.refinement->normal->ab, ab, ab * 1e-15L);
+  EXPECT_NEAR(result.refinement->normal->bb, bb, bb * 1e-15L);
+}
+
 TEST(Refine, StopsWithAnErrorWhenItDoesNotSettle) {
   RefinementLog log;
   try {
