@@ -143,7 +143,9 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--model") {
       const std::string text = value();
       const auto model = ParseModel(text);
-      options.all_models = !model && text == "all";
+      std::string lower = text;
+      for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      options.all_models = !model && lower == "all";
       if (!model && !options.all_models) UsageError("unknown model '" + text + "'");
       if (model) options.model = *model;
       have_model = true;
