@@ -276,6 +276,31 @@ TEST(FitStatistics, UndefinedFiguresGiveTheirReasonAndLeaveNoFaultRaised) {
   }
 }
 
+TEST(FitStatistics, AreTheSameOnAnyNumberOfThreads) {
+  // Enough rows for the pass over the data to spread over the threads; in the second case one
+  // row in the middle takes JᵀJ beyond the extended range, found by the checked rerun.
+  std::vector<long double> xs, ys;
+  for (int i = 0; i < 30000; ++i) {
+    xs.push_back(1 + i / 1000.0L);
+    ys.push_back(2 * powl(xs.back(), 1.5L) * (1 + 0.01L * ((i * 7919) % 13 - 6)));
+  }
+  FitResult result = FitRows(Model::kPower, testing::NumberRows(xs, ys));
+  for (const bool overflow : {false, true}) {
+    SCOPED_TRACE(overflow ? "overflow" : "plain");
+    if (overflow) result.points.x[20000] = 1e3000L;
+    const FitStatistics one = ComputeStatistics(result, {1, {}});
+    const FitStatistics four = ComputeStatistics(result, {4, {}});
+    EXPECT_FALSE(fp::Raised());
+    for (std::size_t i = 0; i < one.coefficients.size(); ++i) {
+      EXPECT_EQ(one.coefficients[i].std_error.value, four.coefficients[i].std_error.value);
+      EXPECT_EQ(one.coefficients[i].std_error.reason, four.coefficients[i].std_error.reason);
+      EXPECT_EQ(one.coefficients[i].std_error.Defined(), !overflow);
+    }
+    EXPECT_EQ(one.coefficients[0].std_error.reason,
+              overflow ? "Floating point overflow while forming JᵀJ" : "");
+  }
+}
+
 TEST(FitStatistics, RowsShowTheRefinementAndANegativeRSquared) {
   // growth.txt: the hyperbola, fitted on 1/y, misses Y by more than its mean does.
   GridTable grid;
