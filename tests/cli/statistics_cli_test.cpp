@@ -65,7 +65,7 @@ TEST_F(StatisticsCli, JsonHoldsTheReportTheStatisticsAndExactValues) {
   const Outcome plain = Run("--model exponential " + Example("growth.txt"));
   const Outcome json = Run("--model exponential --json " + Example("growth.txt"));
   ASSERT_EQ(json.status, 0);
-  const Json fit = JsonReader::Parse(json.out);
+  const Json fit = Json::Parse(json.out);
   EXPECT_EQ(fit["model"].text, "exponential");
   EXPECT_TRUE(fit["error"].IsNull());
   std::string report;
@@ -86,8 +86,7 @@ TEST_F(StatisticsCli, JsonHoldsTheReportTheStatisticsAndExactValues) {
   EXPECT_EQ(statistics["correlation_matrix"][1][1]["value"].text, "1");
 
   // A figure the data do not define: null with its reason.
-  const Json quadratic =
-      JsonReader::Parse(Run("--model quadratic --json " + Example("growth.txt")).out);
+  const Json quadratic = Json::Parse(Run("--model quadratic --json " + Example("growth.txt")).out);
   EXPECT_TRUE(quadratic["statistics"]["aicc"]["value"].IsNull());
   EXPECT_EQ(quadratic["statistics"]["aicc"]["reason"].text,
             "needs at least p + 3 rows (n = 5, p = 3)");
@@ -110,7 +109,7 @@ TEST_F(StatisticsCli, JsonCarriesTheErrorOfAFailedFitOrLoad) {
     const Outcome outcome = Run(c.arguments);
     EXPECT_EQ(outcome.status, 1);
     EXPECT_NE(outcome.err, "");
-    const Json fit = JsonReader::Parse(outcome.out);
+    const Json fit = Json::Parse(outcome.out);
     EXPECT_EQ(fit["error"].text.rfind(c.error, 0), 0u) << fit["error"].text;
     EXPECT_TRUE(fit["statistics"].IsNull());
     EXPECT_TRUE(fit["report"].items.empty());
@@ -131,7 +130,7 @@ TEST_F(StatisticsCli, ModelAllRanksTheModelsAndListsTheFailures) {
 
   const Outcome json = Run("--model all --json " + Example("enzyme-rate.txt"));
   EXPECT_EQ(json.status, 0);
-  const Json ranked = JsonReader::Parse(json.out);
+  const Json ranked = Json::Parse(json.out);
   ASSERT_EQ(ranked.items.size(), 10u);
   EXPECT_EQ(ranked[0]["model"].text, "hyperbola");
   EXPECT_EQ(ranked[0]["rank"].text, "1");

@@ -10,7 +10,6 @@
 #include <cmath>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -105,78 +104,52 @@ TEST(FitStatistics, MatchTheNistCertifiedStandardDeviations) {
   }
 }
 
-// One model's data and reference figures from tests/data/statistics-references.txt.
+// One model's rows and reference figures, by name (tests/data/statistics-references.txt).
 struct Reference {
   Model model;
   Rows rows;
-  struct Coefficient {
-    std::string name;
-    long double value, std_error, ci_low, ci_high;
-  };
-  std::vector<Coefficient> coefficients;
-  std::map<std::pair<int, int>, long double> correlation;
   std::map<std::string, long double> figures;
 };
 
 std::vector<Reference> References() {
   std::ifstream file(TARVOLEN_TEST_DATA "/statistics-references.txt");
   std::vector<Reference> references;
-  std::string line;
-  while (std::getline(file, line)) {
-    std::istringstream fields(line);
-    std::string kind;
-    fields >> kind;
-    if (kind == "model") {
-      std::string name;
-      fields >> name;
-      references.push_back({*ParseModel(name), {}, {}, {}, {}});
-    } else if (kind == "point") {
-      std::string x, y;
-      fields >> x >> y;
-      references.back().rows.emplace_back(x, y);
-    } else if (kind == "coefficient") {
-      Reference::Coefficient c;
-      fields >> c.name >> c.value >> c.std_error >> c.ci_low >> c.ci_high;
-      references.back().coefficients.push_back(c);
-    } else if (kind == "correlation") {
-      int i, j;
-      long double value;
-      fields >> i >> j >> value;
-      references.back().correlation[{i, j}] = value;
-    } else if (kind == "figure") {
-      std::string name;
-      long double value;
-      fields >> name >> value;
-      references.back().figures[name] = value;
+  for (std::string kind, first, second; file >> kind;) {
+    if (kind[0] == '#') {
+      std::getline(file, first);
+    } else if (kind == "model") {
+      file >> first;
+      references.push_back({*ParseModel(first), {}, {}});
+    } else {
+      file >> first >> second;
+      if (kind == "point") references.back().rows.emplace_back(first, second);
+      if (kind == "figure") references.back().figures[first] = strtold(second.c_str(), nullptr);
     }
   }
   return references;
 }
 
-void ExpectMatchesReference(const FitStatistics& s, const Reference& reference, double digits) {
-  ASSERT_EQ(s.coefficients.size(), reference.coefficients.size());
-  for (std::size_t i = 0; i < s.coefficients.size(); ++i) {
-    const auto& expected = reference.coefficients[i];
+// The figures of `s` under the reference's names.
+std::map<std::string, Figure> Named(const FitStatistics& s) {
+  std::map<std::string, Figure> named = {
+      {"r_squared", s.r_squared}, {"adjusted_r_squared", s.adjusted_r_squared}, {"aicc", s.aicc}};
+  if (s.reciprocal_line_sse) named["reciprocal_line_sse"] = *s.reciprocal_line_sse;
+  for (std::size_t i = 0; i < s.p; ++i) {
     const CoefficientStatistics& c = s.coefficients[i];
-    ASSERT_TRUE(c.std_error.Defined() && c.ci_low.Defined() && c.ci_high.Defined());
-    ExpectSignificantDigits(*c.std_error.value, expected.std_error, digits, "SE " + c.name);
-    ExpectSignificantDigits(*c.ci_low.value, expected.ci_low, digits, "CI low " + c.name);
-    ExpectSignificantDigits(*c.ci_high.value, expected.ci_high, digits, "CI high " + c.name);
+    named["se_" + c.name] = c.std_error;
+    named["ci_low_" + c.name] = c.ci_low;
+    named["ci_high_" + c.name] = c.ci_high;
+    for (std::size_t j = i + 1; j < s.p; ++j) {
+      named["correlation_" + c.name + "_" + s.coefficients[j].name] = s.correlation[i][j];
+    }
   }
-  for (const auto& [at, value] : reference.correlation) {
-    ASSERT_TRUE(s.correlation[at.first][at.second].Defined());
-    ExpectSignificantDigits(*s.correlation[at.first][at.second].value, value, digits,
-                            "correlation");
-  }
-  const auto& f = reference.figures;
-  ExpectSignificantDigits(*s.r_squared.value, f.at("r_squared"), digits, "R²");
-  ExpectSignificantDigits(*s.adjusted_r_squared.value, f.at("adjusted_r_squared"), digits,
-                          "adjusted R²");
-  ExpectSignificantDigits(*s.aicc.value, f.at("aicc"), digits, "AICc");
-  EXPECT_EQ(s.reciprocal_line_sse.has_value(), f.count("reciprocal_line_sse") == 1);
-  if (s.reciprocal_line_sse) {
-    ExpectSignificantDigits(*s.reciprocal_line_sse->value, f.at("reciprocal_line_sse"), digits,
-                            "SSE on 1/y");
+  return named;
+}
+
+void ExpectMatches(const FitStatistics& s, const Reference& reference, double digits) {
+  for (const auto& [name, figure] : Named(s)) {
+    ASSERT_TRUE(figure.Defined()) << name << ": " << figure.reason;
+    ExpectSignificantDigits(*figure.value, reference.figures.at(name), digits, name);
   }
 }
 
@@ -185,93 +158,79 @@ TEST(FitStatistics, MatchAnIndependentComputationForEveryModel) {
   ASSERT_EQ(references.size(), static_cast<std::size_t>(kModelCount));
   for (const Reference& reference : references) {
     SCOPED_TRACE(std::string(ModelName(reference.model)));
-    // At the least-squares coefficients of the reference itself: the statistics alone.
-    FitResult at_optimum = FitRows(reference.model, reference.rows);
-    for (std::size_t i = 0; i < at_optimum.coefficients.size(); ++i) {
-      at_optimum.coefficients[i].value = reference.coefficients[i].value;
+    const FitResult fitted = FitRows(reference.model, reference.rows);
+    // At the reference's own least-squares coefficients: the statistics alone.
+    FitResult at_optimum = fitted;
+    long double off = 1e-30L;  // how far the fit's coefficients are from them
+    for (FitCoefficient& c : at_optimum.coefficients) {
+      const long double optimum = reference.figures.at(c.name);
+      off = std::max(off, fabsl(c.value - optimum) / fabsl(optimum));
+      c.value = optimum;
     }
     at_optimum.sse = reference.figures.at("sse");
     at_optimum.sst = reference.figures.at("sst");
-    ExpectMatchesReference(ComputeStatistics(at_optimum), reference, 12);
+    ExpectMatches(ComputeStatistics(at_optimum), reference, 12);
     // As the fit reports them: to 10 digits where its coefficients are those of the optimum.
     // Where the refinement stopped short of it (a step gaining at most a millionth of the
     // residual sum ends it), the figures differ by about as much as the coefficients do.
-    const FitResult fitted = FitRows(reference.model, reference.rows);
-    long double off = 1e-30L;
-    for (std::size_t i = 0; i < fitted.coefficients.size(); ++i) {
-      const long double optimum = reference.coefficients[i].value;
-      off = std::max(off, fabsl(fitted.coefficients[i].value - optimum) / fabsl(optimum));
-    }
     const double digits = std::min(10.0, -std::log10(static_cast<double>(off)) - 1);
     if (!fitted.refinement) {
       EXPECT_EQ(digits, 10);
     }
-    ExpectMatchesReference(ComputeStatistics(fitted), reference, digits);
+    ExpectMatches(ComputeStatistics(fitted), reference, digits);
   }
 }
 
 TEST(FitStatistics, UndefinedFiguresGiveTheirReasonAndLeaveNoFaultRaised) {
   struct Case {
-    const char* what;
     Model model;
     std::vector<long double> xs, ys;
-    std::vector<long double> coefficients;  // replace the fitted ones when given
+    std::vector<long double> coefficients;  // instead of the fitted ones, when given
     const char* std_error;                  // the reason, or "" when defined
     const char* aicc;
-    bool r_squared;
   };
   const Case cases[] = {
-      {"as many rows as coefficients",
-       Model::kQuadratic,
+      {Model::kQuadratic,
        {1, 2, 3},
        {1, 4, 2},
        {},
        "needs more rows than coefficients (n = 3, p = 3)",
-       "needs at least p + 3 rows (n = 3, p = 3)",
-       true},
-      {"J with a zero column",
-       Model::kPower,
+       "needs at least p + 3 rows (n = 3, p = 3)"},
+      {Model::kPower,
        {1, 1, 1, 1, 1},
        {1, 2, 3, 4, 5},
        {2, 1},
        "JᵀJ is singular: the data do not determine the coefficients separately",
-       "",
-       true},
-      {"JᵀJ beyond the extended range",
-       Model::kLinear,
+       ""},
+      {Model::kLinear,
        {1e3000L, 2e3000L, 3e3000L, 4e3000L, 5e3000L},
        {1, 2, 3, 5, 4},
        {0, 1e-3000L},
        "Floating point overflow while forming JᵀJ",
-       "",
-       true},
+       ""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(c.std_error);
     FitResult result;
     result.model = c.model;
     result.n = c.xs.size();
-    result.points.x = c.xs;
-    result.points.y = c.ys;
-    const char* names[] = {"a", "b", "c"};
-    if (c.coefficients.empty()) {
-      result = FitRows(c.model, testing::NumberRows(c.xs, c.ys));
-    } else {
-      for (std::size_t i = 0; i < c.coefficients.size(); ++i) {
-        result.coefficients.push_back({names[i], c.coefficients[i]});
-      }
-      result.sse = 2;
-      result.sst = 10;
+    result.points = {c.xs, c.ys};
+    result.sse = 2;
+    result.sst = 10;
+    if (c.coefficients.empty()) result = FitRows(c.model, testing::NumberRows(c.xs, c.ys));
+    for (std::size_t i = 0; i < c.coefficients.size(); ++i) {
+      result.coefficients.push_back({i == 0 ? "a" : "b", c.coefficients[i]});
     }
     const FitStatistics s = ComputeStatistics(result);
     EXPECT_FALSE(fp::Raised());
     EXPECT_EQ(s.coefficients[0].std_error.reason, c.std_error);
     EXPECT_EQ(s.coefficients[0].ci_high.reason, c.std_error);
     EXPECT_EQ(s.aicc.reason, c.aicc);
-    EXPECT_EQ(s.r_squared.Defined(), c.r_squared);
+    EXPECT_TRUE(s.r_squared.Defined());
     for (const StatisticsRow& row : StatisticsRows(s, '.')) {
-      EXPECT_EQ(row.value.find("nan"), std::string::npos) << row.label;
-      EXPECT_EQ(row.value.find("inf"), std::string::npos) << row.label;
+      for (const char* never : {"nan", "inf"}) {
+        EXPECT_EQ(row.value.find(never), std::string::npos) << row.label << ": " << row.value;
+      }
     }
   }
 }
@@ -303,28 +262,22 @@ TEST(FitStatistics, AreTheSameOnAnyNumberOfThreads) {
 
 TEST(FitStatistics, RowsShowTheRefinementAndANegativeRSquared) {
   // growth.txt: the hyperbola, fitted on 1/y, misses Y by more than its mean does.
-  GridTable grid;
-  LoadDataFile(TARVOLEN_EXAMPLES "/growth.txt", grid);
-  FitFields fields;
-  StringResultLines lines;
-  const FitStatistics hyperbola =
-      ComputeStatistics(RunFit(Model::kHyperbola, {grid, nullptr, fields, lines}));
-  const FitStatistics exponential =
-      ComputeStatistics(RunFit(Model::kExponential, {grid, nullptr, fields, lines}));
-  auto value_of = [](const FitStatistics& s, const std::string& label) {
-    for (const StatisticsRow& row : StatisticsRows(s, ',')) {
-      if (row.label == label) return row.value;
+  const Rows growth = {{"1", "3"}, {"2", "7"}, {"3", "20"}, {"4", "55"}, {"5", "148"}};
+  auto rows = [&](Model model) {
+    std::map<std::string, std::string> values;
+    for (const StatisticsRow& row :
+         StatisticsRows(ComputeStatistics(FitRows(model, growth)), ',')) {
+      values[row.label] = row.value;
     }
-    return std::string("(no row)");
+    return values;
   };
-  EXPECT_LT(*hyperbola.r_squared.value, 0);
-  EXPECT_EQ(value_of(hyperbola, "Note").rfind("R² is negative", 0), 0u);
-  EXPECT_EQ(value_of(exponential, "Note"), "(no row)");
-  EXPECT_EQ(value_of(exponential, "Refinement iterations"), "3");
-  EXPECT_EQ(value_of(exponential, "Refinement ended").rfind("converged: ", 0), 0u);
-  EXPECT_NE(value_of(exponential, "a: 95 % confidence interval").find(" to "), std::string::npos);
-  EXPECT_EQ(value_of(exponential, "Degrees of freedom (n - p)"), "3");
-  EXPECT_NE(value_of(exponential, "AICc").find(','), std::string::npos);  // the separator given
+  const auto hyperbola = rows(Model::kHyperbola), exponential = rows(Model::kExponential);
+  EXPECT_EQ(hyperbola.at("R² = 1 - SSE/SST")[0], '-');
+  EXPECT_EQ(hyperbola.at("Note").rfind("R² is negative", 0), 0u);
+  EXPECT_EQ(exponential.count("Note"), 0u);
+  EXPECT_EQ(exponential.at("Refinement iterations"), "3");
+  EXPECT_EQ(exponential.at("Refinement ended").rfind("converged: ", 0), 0u);
+  EXPECT_NE(exponential.at("AICc").find(','), std::string::npos);  // the separator given
 }
 
 TEST(CompareModels, RanksTheExampleFilesAsAStatisticianWould) {
