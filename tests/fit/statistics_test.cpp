@@ -325,6 +325,17 @@ TEST(CompareModels, RanksTheExampleFilesAsAStatisticianWould) {
   }
 }
 
+TEST(CompareModels, AnExactFitRanksFirstAndTheOthersHaveNoDifference) {
+  // On a straight line the linear fit leaves no residual at all: AICc is minus infinity.
+  FitWindow window({{"1", "3"}, {"2", "5"}, {"3", "7"}, {"4", "9"}, {"5", "11"}, {"6", "13"}});
+  const ModelComparison comparison = CompareModels(window.grid, '.');
+  EXPECT_EQ(comparison.models[0].model, Model::kLinear);
+  EXPECT_EQ(comparison.models[0].rank, 1);
+  EXPECT_EQ(comparison.models[1].model, Model::kQuadratic);
+  EXPECT_FALSE(comparison.models[1].delta_aicc.Defined());
+  EXPECT_EQ(ComparisonRows(comparison, '.')[0].note, "the residual sum of squares is zero");
+}
+
 TEST(CompareModels, EachModelFitsAsItsButtonWould) {
   // Rows that some models cannot read (a negative X): the comparison meets the same errors and
   // gives the same reports as the buttons.
