@@ -133,8 +133,9 @@ std::string StatisticsJson(const FitStatistics& s) {
       {"correlation_matrix", Array(matrix)},
       {"standard_errors_from", Quote(s.Propagated() ? "reciprocal line" : "jacobian")},
   };
-  if (s.reciprocal_line_sse)
+  if (s.reciprocal_line_sse) {
     members.push_back({"reciprocal_line_sse", Number(*s.reciprocal_line_sse)});
+  }
   std::string refinement = "null";
   if (s.refinement) {
     const RefinementEndText end = DescribeRefinementEnd(s.refinement->end);
