@@ -18,11 +18,13 @@
 #include "cli/fast_start.h"
 #include "cli/outputs.h"
 #include "cli/run_control.h"
+#include "cli/statistics_output.h"
 #include "common/errors.h"
 #include "common/file_io.h"
 #include "common/installation.h"
 #include "data/data_file.h"
 #include "data/grid_table.h"
+#include "fit/compare.h"
 #include "fit/fit.h"
 #include "plot/bitmap.h"
 #include "plot/chart.h"
@@ -45,7 +47,24 @@ constexpr const char* kUsage =
     "\n"
     "  --model M                the model: a number 1..10 or a name: linear, quadratic,\n"
     "                           compound, logarithmic, exponential, power, geometric,\n"
-    "                           geometric2, inverse, hyperbola\n"
+    "                           geometric2, inverse, hyperbola; or \"all\": fit all ten and\n"
+    "                           print them ranked by AICc (lowest first) with their standard\n"
+    "                           error and R-squared, the models whose AICc is not defined\n"
+    "                           unranked after them, and the models that failed with their\n"
+    "                           message last\n"
+    "  --stats                  after the report lines, print how sure the fit is, one\n"
+    "                           \"label= value\" per line: each coefficient's standard error\n"
+    "                           and 95 % confidence interval, the residual sum of squares,\n"
+    "                           R-squared, adjusted R-squared, AICc, the correlation of the\n"
+    "                           coefficients and how the refinement ended; a figure the data\n"
+    "                           do not define reads \"not defined: \" and the reason. With\n"
+    "                           --model all, each model's report and figures follow the table\n"
+    "  --json                   print the report lines, the statistics and any error as one\n"
+    "                           JSON object (with --model all, an array of them, best first).\n"
+    "                           Counts are integers; every other number is {\"value\": 17\n"
+    "                           significant digits, \"extended\": the 21-digit text that reads\n"
+    "                           back exactly}; one the data do not define, or beyond the range\n"
+    "                           of a double, has \"value\": null and a \"reason\"\n"
     "  --curve OUT              write the fitted curve as the chart holds it after the fit,\n"
     "                           one \"x y\" pair per line with 17 significant digits and the\n"
     "                           report's decimal separator, so that it loads back as data. A\n"
@@ -81,8 +100,9 @@ constexpr const char* kUsage =
     "is appended after the report. An output that is the data file, or the same file as the\n"
     "other output, is refused.\n"
     "\n"
-    "Exit status: 0 when the fit reported its lines and everything was written; 1 when an error\n"
-    "ended the load, the data plot, the fit, a write (standard output included) or the time\n"
+    "Exit status: 0 when the fit reported its lines (with --model all: when at least one model\n"
+    "fitted) and everything was written; 1 when an error ended the load, the data plot, the fit\n"
+    "(every fit with --model all), a write (standard output included) or the time\n"
     "limit (its message, as the window's error box shows it, goes to standard error, control\n"
     "characters shown as \\xHH; \"Out of memory.\" when memory ran out); 2 on a usage error or\n"
     "refused outputs. Ctrl+C ends the run with \"interrupted\", leaving no partial file, as a\n"
@@ -90,6 +110,9 @@ constexpr const char* kUsage =
 
 struct Options {
   Model model = Model::kLinear;
+  bool all_models = false;  // --model all
+  bool stats = false;
+  bool json = false;
   std::string file;
   std::optional<std::string> curve_out;
   std::optional<std::string> plot_out;
@@ -125,9 +148,16 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--model") {
       const std::string text = value();
       const auto model = ParseModel(text);
-      if (!model) UsageError("unknown model '" + text + "'");
-      options.model = *model;
+      std::string lower = text;
+      for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      options.all_models = !model && lower == "all";
+      if (!model && !options.all_models) UsageError("unknown model '" + text + "'");
+      if (model) options.model = *model;
       have_model = true;
+    } else if (arg == "--stats") {
+      options.stats = true;
+    } else if (arg == "--json") {
+      options.json = true;
     } else if (arg == "--curve") {
       options.curve_out = value();
     } else if (arg == "--plot") {
@@ -165,6 +195,9 @@ Options ParseOptions(int argc, char** argv) {
   }
   if (!have_model) UsageError("no model given (--model)");
   if (options.file.empty()) UsageError("no data file given");
+  if (options.all_models && (options.curve_out || options.plot_out)) {
+    UsageError("--curve and --plot need one model, not --model all");
+  }
   std::vector<NamedOutput> outputs;
   if (options.curve_out) outputs.push_back({"--curve", *options.curve_out});
   if (options.plot_out) outputs.push_back({"--plot", *options.plot_out});
@@ -221,6 +254,16 @@ void WriteCurve(const std::string& path, const TLineSeries* curve, char separato
 void PaintAsWindow(TChart& chart) { render::RenderChartImage(chart); }
 #endif
 
+// --model all: the ten fits ranked; status 1 when none of them fitted.
+int RunComparison(const Options& options, const GridTable& grid, char separator) {
+  const ModelComparison comparison = CompareModels(grid, separator);
+  WriteStandardOutput(ComparisonOutputText(comparison, options.stats, options.json, separator));
+  const bool any_fitted = std::any_of(comparison.models.begin(), comparison.models.end(),
+                                      [](const ComparedModel& entry) { return entry.Fitted(); });
+  if (!any_fitted) std::cerr << ErrorBoxText("No model could be fitted to the data") << '\n';
+  return any_fitted ? 0 : 1;
+}
+
 int RunCommand(const Options& options) {
   const FormatSettings format = LocaleFormat(options.decimal_separator);
   const char separator = format.decimal_separator;
@@ -250,8 +293,16 @@ int RunCommand(const Options& options) {
     }
   } catch (const Exception& error) {
     ShowError(error);
+    if (options.json) {
+      WriteStandardOutput(options.all_models ? std::string("[]\n")
+                                             : FitOutputText(options.model, {}, nullptr,
+                                                             ErrorBoxText(error.what()), false,
+                                                             true, separator));
+    }
     return 1;
   }
+
+  if (options.all_models) return RunComparison(options, grid, separator);
 
   int status = 0;
 #ifdef TARVOLEN_HAVE_RENDER
@@ -269,20 +320,19 @@ int RunCommand(const Options& options) {
   // Without a picture or a curve file the samples are computed and checked but not kept.
   const bool keep_curve = options.plot_out.has_value() || options.curve_out.has_value();
   const FitTarget target{grid, keep_curve ? &curve : nullptr, fields, memo, separator};
+  std::optional<FitResult> result;
+  std::string fit_error;
   try {
-    RunFit(options.model, target);
+    result = RunFit(options.model, target);
   } catch (const Exception& error) {
     ShowError(error);
+    fit_error = ErrorBoxText(error.what());
     status = 1;
-  }
-  std::string report;
-  for (const std::string& line : memo.Lines()) {
-    report += line;
-    report += '\n';
   }
   // Written before the outputs, which may be standard output too; a failure is reported when
   // standard output is closed.
-  WriteStandardOutput(report);
+  WriteStandardOutput(FitOutputText(options.model, memo.Lines(), result ? &*result : nullptr,
+                                    fit_error, options.stats, options.json, separator));
 
   if (options.curve_out) {
     try {
