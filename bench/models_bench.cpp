@@ -1,6 +1,6 @@
 // The nine models besides the linear one, from grid texts to report lines, on noisy data that
 // follow each model, at 10^3 to 10^6 rows. The refined models also report how many iterations
-// their data took ("iterations") and how many step halvings ("halvings").
+// their data took ("iterations") and how many of them were damped steps ("damped").
 
 #include <benchmark/benchmark.h>
 
@@ -78,10 +78,10 @@ void CountIterations(benchmark::State& state, const GridTable& grid) {
   fit::RefinementLog log;
   fit::SolveContext context{{}, &log, std::nullopt};
   M::Solve(first.sums, first.points, first.n, context);
-  int halvings = 0;
-  for (const fit::RefinementStep& step : log.steps) halvings += step.halvings;
+  int damped = 0;
+  for (const fit::RefinementStep& step : log.steps) damped += step.damping > 0;
   state.counters["iterations"] = static_cast<double>(log.steps.size());
-  state.counters["halvings"] = halvings;
+  state.counters["damped"] = damped;
 }
 
 void BM_Fit(benchmark::State& state, Model model) {

@@ -74,16 +74,28 @@ struct DataPoints {
 };
 
 // How the Gauss–Newton refinement of the compound, exponential, power, geometric and geometric2
-// models ended.
+// models ended. A fit that returns ended in one of the first two ways; the other two end the fit
+// with an error that says so.
 enum class RefinementEnd {
-  kConverged,  // a step lowered the residual sum by at most one millionth of it
-  kStalled,    // no halving of a step stopped raising the residual sum: the coefficients from
-               // before that step stand
+  kConverged,         // a full Gauss–Newton step lowered the residual sum by at most one
+                      // millionth of it
+  kAtPrecisionLimit,  // no step could move the coefficients and lower the residual sum, where
+                      // the full step promised a drop of at most one millionth of it: the
+                      // optimum up to the rounding of the residual sum
+  kStalled,           // no step lowers the residual sum short of the optimum
+  kIterationLimit,    // the iterations ran out
+};
+
+// JᵀJ of a refined model at its final coefficients: the sums over the data rows of (df/da)²,
+// df/da·df/db and (df/db)².
+struct RefinementNormal {
+  Extended aa = 0, ab = 0, bb = 0;
 };
 
 struct RefinementSummary {
   int iterations = 0;  // steps taken
   RefinementEnd end = RefinementEnd::kConverged;
+  std::optional<RefinementNormal> normal;  // where it could be formed without a fault
 };
 
 // One coefficient as the report names it.

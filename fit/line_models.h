@@ -16,8 +16,9 @@
 
 namespace tarvolen::fit {
 
-// A model of this family, given its shape: U(x), V(y), FromLine(k, m) -> (a, b), Value(c, x)
-// and Sample(c, x, previous_y).
+// A model of this family, given its shape: U(x), V(y) for the first pass, UAxis and VAxis (the
+// same transformations carried wider, fit/centred_fit.h) for the solve, FromLine(k, m) -> (a, b),
+// Value(c, x) and Sample(c, x, previous_y).
 template <class Shape>
 struct LineThrough {
   template <class T>
@@ -41,8 +42,12 @@ struct LineThrough {
   }
 
   static Coefficients Solve(const Sums<Extended>& s, const DataPoints& points, Extended,
-                            SolveContext&) {
+                            SolveContext& context) {
     RequireDistinctX(points, 2);
+    if (const auto line = CentredLeastSquares<2, typename Shape::UAxis, typename Shape::VAxis>(
+            points, {s.s0, s.sx, s.sxx}, {s.sy, s.sxy}, context.work)) {
+      return Shape::FromLine((*line)[0], (*line)[1]);
+    }
     const auto line = SolveNormal2(s.s0, s.sx, s.sxx, s.sy, s.sxy);
     return Shape::FromLine(line[0], line[1]);
   }
@@ -66,6 +71,7 @@ namespace shape {
 // sample, whatever x is.
 template <class Derived>
 struct OnY {
+  using VAxis = PlainAxis;
   template <class T>
   static T V(T y) {
     return y;
@@ -79,6 +85,7 @@ struct OnY {
 
 // ŷ = b·ln(x) + a.
 struct Logarithmic : OnY<Logarithmic> {
+  using UAxis = LnAxis;
   template <class T>
   static T U(T x) {
     return fp::Ln(x);
@@ -91,6 +98,7 @@ struct Logarithmic : OnY<Logarithmic> {
 
 // ŷ = b/x + a, at every curve sample: one falling on x = 0 divides by zero.
 struct Inverse : OnY<Inverse> {
+  using UAxis = ReciprocalAxis;
   template <class T>
   static T U(T x) {
     return T(Extended(1)) / x;
@@ -103,6 +111,8 @@ struct Inverse : OnY<Inverse> {
 
 // ŷ = (a·x)/(b + x), from 1/y = 1/a + (b/a)·(1/x).
 struct Hyperbola {
+  using UAxis = ReciprocalAxis;
+  using VAxis = ReciprocalAxis;
   template <class T>
   static T U(T x) {
     return T(Extended(1)) / x;

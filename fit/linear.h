@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "fit/centred_fit.h"
 #include "fit/matrice2.h"
 #include "fit/procedure.h"
 
@@ -50,8 +51,12 @@ struct Linear {
   };
 
   static Coefficients Solve(const Sums<Extended>& s, const DataPoints& points, Extended,
-                            SolveContext&) {
+                            SolveContext& context) {
     RequireDistinctX(points, 2);
+    if (const auto k = CentredLeastSquares<2, PlainAxis, PlainAxis>(
+            points, {s.s0, s.sx, s.sxx}, {s.sy, s.sxy}, context.work)) {
+      return {(*k)[0], (*k)[1]};
+    }
     const auto solution = SolveNormal2(s.s0, s.sx, s.sxx, s.sy, s.sxy);
     return {solution[0], solution[1]};
   }

@@ -35,8 +35,12 @@ struct Quadratic {
   };
 
   static Coefficients Solve(const Sums<Extended>& s, const DataPoints& points, Extended,
-                            SolveContext&) {
+                            SolveContext& context) {
     RequireDistinctX(points, 3);
+    if (const auto k = CentredLeastSquares<3, PlainAxis, PlainAxis>(
+            points, {s.s0, s.sx, s.sxx, s.sx3, s.sx4}, {s.sy, s.sxy, s.sx2y}, context.work)) {
+      return {(*k)[0], (*k)[1], (*k)[2]};
+    }
     const RCOVec solution = SolveNormal({{s.s0, s.sx, s.sxx}, {s.sx, s.sxx, s.sx3},
                                          {s.sxx, s.sx3, s.sx4}},
                                         {{s.sy}, {s.sxy}, {s.sx2y}});

@@ -101,6 +101,7 @@ struct OnX {
 
 // y = a·bˣ: f = bˣ·a, df/da = bˣ, df/db = b^(x-1)·(a·x).
 struct Compound : OnX {
+  static constexpr bool kGrowthFactor = true;
   template <class T>
   static T LogY(T y) {
     return fp::Log10(y);

@@ -361,11 +361,15 @@ FitStatistics Compute(const FitResult& result, const WorkContext& work) {
 RefinementEndText DescribeRefinementEnd(RefinementEnd end) {
   switch (end) {
     case RefinementEnd::kConverged:
-      return {"converged", "the last step lowered the residual sum by at most one millionth"};
+      return {"converged", "a full step lowered the residual sum by at most one millionth"};
+    case RefinementEnd::kAtPrecisionLimit:
+      return {"at the precision limit",
+              "no step lowered the residual sum, where the full step promised a drop of at most "
+              "one millionth: the optimum up to the rounding of the residual sum"};
     case RefinementEnd::kStalled:
-      return {"stalled",
-              "no shortened step lowered the residual sum: the coefficients from before that "
-              "step stand"};
+      return {"stalled", "no step lowers the residual sum, yet the fit is short of its optimum"};
+    case RefinementEnd::kIterationLimit:
+      return {"iteration limit", "the iterations ran out"};
   }
   return {"ended", "the refinement ended"};
 }

@@ -71,9 +71,10 @@ testing::Rows GrowthRows(std::size_t n, bool descending) {
 }
 
 TEST(ParallelPasses, GiveTheResultsOfOneThreadBitForBit) {
-  const Model models[] = {Model::kLinear,    Model::kQuadratic, Model::kCompound,
-                          Model::kExponential, Model::kPower,   Model::kGeometric,
-                          Model::kGeometric2,  Model::kInverse, Model::kHyperbola};
+  const Model models[] = {Model::kLinear,     Model::kQuadratic,   Model::kCompound,
+                          Model::kLogarithmic, Model::kExponential, Model::kPower,
+                          Model::kGeometric,   Model::kGeometric2,  Model::kInverse,
+                          Model::kHyperbola};
   for (const Model model : models) {
     const testing::Rows rows = GrowthRows(20000, model != Model::kExponential);
     const FitRun one = FitOnce(rows, model, true, 1);

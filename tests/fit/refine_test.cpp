@@ -62,25 +62,64 @@ TEST(Refine, ReproducesTheWorkedGrowthExamples) {
     ASSERT_EQ(log.steps.size(), course.q.size());
     for (std::size_t i = 0; i < log.steps.size(); ++i) {
       EXPECT_NEAR(log.steps[i].q, course.q[i].first, course.q[i].second) << "iteration " << i;
-      EXPECT_EQ(log.steps[i].halvings, 0) << "iteration " << i;
+      EXPECT_EQ(log.steps[i].damping, 0) << "iteration " << i;
     }
-    EXPECT_FALSE(log.stalled);
+    EXPECT_EQ(log.end, RefinementEnd::kConverged);
     EXPECT_NEAR(result.a, course.final_a, course.final_tolerance);
     EXPECT_NEAR(result.b, course.final_b, course.final_tolerance);
   }
 }
 
 // The power model's first full step on the growth data raises the residual sum (to a = -2.49,
-// b = 4.05); halving it keeps the iteration going down to the least-squares optimum.
-TEST(Refine, HalvesAStepThatRaisesTheResidualSum) {
+// b = 4.05); the same step along ln a lowers it, and full steps take the fit to its optimum
+// (a = 0.1724265799, b = 4.1942257072 at 80 digits).
+TEST(Refine, TakesAFullStepThatRaisesTheResidualSumAlongTheLogarithm) {
   RefinementLog log;
   const CoefficientPair result = RefineRows<PowerModel>(kGrowth, log);
   ASSERT_FALSE(log.steps.empty());
-  EXPECT_GT(log.steps[0].halvings, 0);
+  EXPECT_EQ(log.steps[0].rejected, 1);
+  EXPECT_EQ(log.steps[0].damping, 0);
   for (const RefinementStep& step : log.steps) EXPECT_LE(step.after, step.before);
-  EXPECT_FALSE(log.stalled);
-  EXPECT_NEAR(result.a, 0.172425, 5e-6);
-  EXPECT_NEAR(result.b, 4.194232, 5e-6);
+  EXPECT_EQ(log.end, RefinementEnd::kConverged);
+  EXPECT_NEAR(result.a, 0.1724265799L, 2e-6);
+  EXPECT_NEAR(result.b, 4.1942257072L, 1e-5);
+}
+
+// Steep growth whose first full step lands where e^(b·x)·a is about 0 at every point (b < 0):
+// no full step leads off that plateau, damped ones do, and the refinement ends on a full step at
+// the optimum (a = 1610.13, b = 0.199574 at 80 digits), not on the plateau.
+TEST(Refine, DampsItsWayOffAPlateauAndEndsOnAFullStep) {
+  const Rows plateau = {{"11", "8.312"},      {"15", "150"},        {"19", "6897"},
+                        {"22", "2.176e+04"}, {"26", "5.358e+05"}, {"28", "3.107e+05"}};
+  RefinementLog log;
+  const CoefficientPair result = RefineRows<Exponential>(plateau, log);
+  ASSERT_GE(log.steps.size(), 2u);
+  EXPECT_LT(log.steps[0].taken.b, 0);
+  EXPECT_GT(log.steps[1].damping, 0);
+  for (const RefinementStep& step : log.steps) EXPECT_LT(step.after, step.before);
+  EXPECT_EQ(log.steps.back().damping, 0);
+  EXPECT_EQ(log.end, RefinementEnd::kConverged);
+  EXPECT_NEAR(result.b, 0.1995744989L, 5e-4);
+  EXPECT_LE(log.steps.back().after, 92465142314.136L * (1 + 1e-6L));
+}
+
+// The fit's result carries JᵀJ at the coefficients it reports, for their covariance.
+TEST(Refine, LeavesJtJAtTheReportedCoefficients) {
+  FitWindow window(kGrowth);
+  const FitResult result =
+      RunFit(Model::kExponential, {window.grid, &window.curve, window.fields, window.memo, '.'});
+  ASSERT_TRUE(result.refinement && result.refinement->normal);
+  const long double a = result.coefficients[0].value, b = result.coefficients[1].value;
+  long double aa = 0, ab = 0, bb = 0;
+  for (int x = 1; x <= 5; ++x) {
+    const long double e = expl(b * x);  // df/da; df/db = a·x·e
+    aa += e * e;
+    ab += e * (a * x * e);
+    bb += (a * x * e) * (a * x * e);
+  }
+  EXPECT_NEAR(result.refinement->normal->aa, aa, aa * 1e-15L);
+  EXPECT_NEAR(result.refinement->normal->ab, ab, ab * 1e-15L);
+  EXPECT_NEAR(result.refinement->normal->bb, bb, bb * 1e-15L);
 }
 
 TEST(Refine, StopsWithAnErrorWhenItDoesNotSettle) {
@@ -99,7 +138,8 @@ TEST(Refine, StopsWithAnErrorWhenItDoesNotSettle) {
             "the model's coefficients");
 }
 
-// A shape whose every step points uphill: no halving helps, so the start values stand.
+// A shape whose every step points uphill: f = a·x, but its Jacobian claims the opposite sign
+// for a (and a b that f ignores), so no step, full or damped, lowers the residual sum.
 struct UphillShape {
   template <class T>
   static T Kernel(T, T x, LnMemo&) {
@@ -108,23 +148,44 @@ struct UphillShape {
   template <class T>
   static void Row(T a, T, T x, T y, T kernel, T& r, T& da, T& db, LnMemo&) {
     r = y - kernel * a;
-    da = -x;  // the wrong sign: the Gauss–Newton step moves away from the optimum
+    da = -x;
     db = x * x;
   }
 };
 
-TEST(Refine, KeepsTheCoefficientsBeforeAStepThatNoHalvingMendsAndSaysSo) {
-  DataPoints points{{1, 2, 3}, {2, 4, 7}};
-  RefinementLog log;
-  SolveContext context{{}, &log, std::nullopt};
-  const CoefficientPair result = Refine<UphillShape>(points, {1, 0}, context);
-  EXPECT_TRUE(log.stalled);
-  EXPECT_TRUE(log.steps.empty());
-  ASSERT_TRUE(context.refinement.has_value());
-  EXPECT_EQ(context.refinement->end, RefinementEnd::kStalled);
-  EXPECT_EQ(context.refinement->iterations, 0);
-  EXPECT_EQ(result.a, 1);
-  EXPECT_EQ(result.b, 0);
+// Where no step lowers the residual sum, the full step's promise tells an optimum within the
+// rounding of the sum (the residuals all but orthogonal to the Jacobian) from a refinement stuck
+// short of it, which is an error that says so.
+TEST(Refine, WhereNoStepLowersTheSumEndsAtThePrecisionLimitOrSaysItStalled) {
+  // Residuals (6, -6, 2) are orthogonal to (x, x²); `off` of x itself is what a can still gain.
+  struct Case {
+    const char* name;
+    Extended off;
+    RefinementEnd end;
+  };
+  const Case cases[] = {
+      {"at the optimum but for 1e-5·x", 1e-5L, RefinementEnd::kAtPrecisionLimit},
+      {"short of it by 0.1·x", 0.1L, RefinementEnd::kStalled},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DataPoints points{{1, 2, 3}, {1 + 6 + c.off, 2 - 6 + 2 * c.off, 3 + 2 + 3 * c.off}};
+    RefinementLog log;
+    SolveContext context{{}, &log, std::nullopt};
+    try {
+      const CoefficientPair result = Refine<UphillShape>(points, {1, 0}, context);
+      EXPECT_EQ(c.end, RefinementEnd::kAtPrecisionLimit);
+      EXPECT_EQ(result.a, 1);
+    } catch (const EFitError& error) {
+      EXPECT_EQ(c.end, RefinementEnd::kStalled);
+      EXPECT_EQ(error.what(), StalledMessage(0));
+    }
+    EXPECT_EQ(log.end, c.end);
+    EXPECT_TRUE(log.steps.empty());
+    ASSERT_TRUE(context.refinement.has_value());
+    EXPECT_EQ(context.refinement->end, c.end);
+    EXPECT_EQ(context.refinement->iterations, 0);
+  }
 }
 
 }  // namespace
