@@ -146,6 +146,15 @@ void TChartSeries::ReservePoints(std::size_t count, bool descending) {
   y_.Reserve(count, descending);
 }
 
+void TChartSeries::TakePoints(TChartSeries& other) {
+  Clear();
+  x_.Swap(other.x_);
+  y_.Swap(other.y_);
+  other.ExtremesChanged();
+  other.Changed();
+  Changed();
+}
+
 void TChartSeries::Clear() {
   x_.Clear();
   y_.Clear();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
@@ -14,6 +15,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -102,7 +104,12 @@ class MainWindowTest : public ::testing::Test {
   }
   void Load(const std::string& bytes) {
     answers_.open_name = Write("data.txt", bytes);
-    QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
+    Press(ui().SpeedButton3);
+  }
+  // Clicks a button and waits until the command it started has shown its outcome.
+  void Press(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+    form_->WaitUntilIdle();
   }
   std::size_t ListedSeries() const { return form_->Chart().SeriesList().size(); }
 
@@ -162,36 +169,43 @@ TEST_F(MainWindowTest, EveryToolButtonNamesItsOwnCommand) {
   EXPECT_EQ(help_items, (QStringList{"Manual", "-", "HomePage"}));
 }
 
-TEST_F(MainWindowTest, TheEmptyGridAtStartCannotBeFitted) {
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+TEST_F(MainWindowTest, TheEmptyGridAtStartSaysWhatAFitNeeds) {
+  Press(ui().SpeedButton1);
   ASSERT_EQ(answers_.errors.size(), 1u);
   EXPECT_EQ(answers_.errors[0].first, TForm1::ApplicationTitle());
-  EXPECT_EQ(answers_.errors[0].second, "'' is not a valid floating point value.");
+  EXPECT_EQ(answers_.errors[0].second,
+            "No data points to fit. The Linear model needs at least 3 points, each a row with an "
+            "X and a Y; rows whose X and Y are both empty are left out.");
   EXPECT_EQ(Memo(), "");
   EXPECT_EQ(ListedSeries(), 0u);
 }
 
 TEST_F(MainWindowTest, TypedPairsFitWhenAModelButtonIsPressed) {
-  const char* rows[][2] = {{"1", "2"}, {"2", "4"}, {"3", "5"}, {"4", "4"}, {"5.0", "5"}};
-  // Only five of the twenty rows get values: the sixth stops the fit.
-  for (int r = 0; r < 5; ++r) {
-    Type(1, r + 1, rows[r][0]);
-    Type(2, r + 1, rows[r][1]);
+  // Five of the twenty rows get values, with an empty row and a blank one between them: the rows
+  // without data are left out, and the curve runs from the first point's X to the last one's.
+  const std::pair<int, std::array<const char*, 2>> rows[] = {
+      {2, {"1", "2"}}, {3, {"2", "4"}}, {5, {"3", "5"}}, {6, {"4", "4"}}, {9, {"5.0", "5"}}};
+  for (const auto& [row, texts] : rows) {
+    Type(1, row, texts[0]);
+    Type(2, row, texts[1]);
   }
-  EXPECT_EQ(Cell(1, 5), "5.0");
-  EXPECT_EQ(Cell(2, 5), "5");
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
-  ASSERT_EQ(answers_.errors.size(), 1u);
-  EXPECT_EQ(answers_.errors[0].second, "'' is not a valid floating point value.");
-
-  Load("1 2\n2 4\n3 5\n4 4\n5 5\n");
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
-  EXPECT_EQ(answers_.errors.size(), 1u);
+  Type(1, 7, " ");
+  Press(ui().SpeedButton1);
+  EXPECT_TRUE(answers_.errors.empty());
   EXPECT_EQ(Memo(),
             "a= 2.2\nb= 0.6\nStandard Error= 0.894427190999916\n"
             "correlation coefficient= 0.774596669241483\n");
-  EXPECT_EQ(ListedSeries(), 2u);  // the points, and the curve on top
+  ASSERT_NE(form_->CurveSeries(), nullptr);
   EXPECT_EQ(form_->CurveSeries()->Count(), 101u);
+  EXPECT_EQ(form_->CurveSeries()->XValues().First(), 1);
+  EXPECT_EQ(form_->CurveSeries()->XValues().Last(), 5);
+
+  // A row with only one of its cells still ends the fit, and the message says where.
+  Type(2, 4, "7");
+  Press(ui().SpeedButton1);
+  ASSERT_EQ(answers_.errors.size(), 1u);
+  EXPECT_EQ(answers_.errors[0].second, "'' is not a valid floating point value. Row 4, column X.");
+  EXPECT_EQ(Memo(), "");
 }
 
 TEST_F(MainWindowTest, TextStillInTheEditorCountsAndTheCurrentCellStays) {
@@ -201,7 +215,7 @@ TEST_F(MainWindowTest, TextStillInTheEditorCountsAndTheCurrentCellStays) {
   view.setCurrentIndex(view.model()->index(4, 1));
   view.setFocus();
   QTest::keyClicks(&view, "5");  // the editor stays open: no Return
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+  Press(ui().SpeedButton1);
   EXPECT_TRUE(answers_.errors.empty());
   EXPECT_EQ(Memo().left(6), "a= 2.2");
   EXPECT_EQ(view.currentIndex(), view.model()->index(4, 1));
@@ -210,25 +224,27 @@ TEST_F(MainWindowTest, TextStillInTheEditorCountsAndTheCurrentCellStays) {
 TEST_F(MainWindowTest, MessagesNameTheCellAsTheGridShowsIt) {
   Load("1 2\n2 3\xc3\xa9\n");  // "3é" in UTF-8
   ASSERT_EQ(answers_.errors.size(), 1u);
-  EXPECT_EQ(answers_.errors[0].second, QString::fromUtf8("'3\xc3\xa9' is not a valid floating point value."));
+  EXPECT_EQ(answers_.errors[0].second,
+            QString::fromUtf8("'3\xc3\xa9' is not a valid floating point value. Row 2, column Y."));
   Load("1 2\n2 3\xe9\n");  // "3é" in Latin-1: not UTF-8, shown byte for byte
   ASSERT_EQ(answers_.errors.size(), 2u);
-  EXPECT_EQ(answers_.errors[1].second, QString::fromUtf8("'3\xc3\xa9' is not a valid floating point value."));
+  EXPECT_EQ(answers_.errors[1].second,
+            QString::fromUtf8("'3\xc3\xa9' is not a valid floating point value. Row 2, column Y."));
   EXPECT_EQ(ui().StringGrid1->model()->data(ui().StringGrid1->model()->index(1, 1)).toString(),
             QString::fromUtf8("3\xc3\xa9"));
   Load("1 2\n2 \"\x1b]0;owned\x07\"\n");  // terminal codes are shown, not passed on
   ASSERT_EQ(answers_.errors.size(), 3u);
   EXPECT_EQ(answers_.errors[2].second,
-            "'\\x1b]0;owned\\x07' is not a valid floating point value.");
+            "'\\x1b]0;owned\\x07' is not a valid floating point value. Row 2, column Y.");
 }
 
 TEST_F(MainWindowTest, RunningOutOfMemoryShowsAnErrorAndTheWindowCarriesOn) {
   answers_.out_of_memory = true;
-  QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
+  Press(ui().SpeedButton3);
   ASSERT_EQ(answers_.errors.size(), 1u);
   EXPECT_EQ(answers_.errors[0].second, "Out of memory.");
   Load("1 2\n2 4\n3 5\n");
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+  Press(ui().SpeedButton1);
   EXPECT_EQ(answers_.errors.size(), 1u);
   EXPECT_TRUE(Memo().startsWith("a= "));
 }
@@ -262,19 +278,21 @@ TEST_F(MainWindowTest, LoadDataFillsTheGridAndPlotsThePoints) {
 TEST_F(MainWindowTest, EveryPlaceReachesLoadData) {
   answers_.open_name = Write("data.txt", "1 2\n2 3\n");
   form_->FileMenu().actions()[0]->trigger();
+  form_->WaitUntilIdle();
   EXPECT_EQ(form_->Grid().RowCount(), 3);
   answers_.open_name = Write("more.txt", "1 2\n2 3\n3 4\n");
   form_->GridPopupMenu().actions()[0]->trigger();
+  form_->WaitUntilIdle();
   EXPECT_EQ(form_->Grid().RowCount(), 4);
 }
 
 TEST_F(MainWindowTest, ACancelledLoadRewritesTheHeadersAndReplotsTheGrid) {
   Load("1 2\n2 4\n3 5\n");
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+  Press(ui().SpeedButton1);
   ASSERT_EQ(ListedSeries(), 2u);
   form_->Grid().SetCell(1, 0, "changed");
   answers_.open_name.reset();
-  QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
+  Press(ui().SpeedButton3);
   EXPECT_EQ(Cell(1, 0), "X");
   ASSERT_EQ(ListedSeries(), 1u);  // the curve is gone, the points are back
   EXPECT_EQ(form_->Chart().SeriesList()[0]->SeriesColor(), clYellow);
@@ -291,9 +309,11 @@ TEST_F(MainWindowTest, OpeningANamedFileLeavesTheWindowAsLoadDataDoes) {
     chosen_answers.open_name = name;
     TForm1 chosen(std::make_unique<FakeDialogs>(chosen_answers));
     chosen.Open1Click();
+    chosen.WaitUntilIdle();
     Answers named_answers;
     TForm1 named(std::make_unique<FakeDialogs>(named_answers));
     named.OpenFile(name);
+    named.WaitUntilIdle();
     EXPECT_TRUE(named_answers.open_folder.isNull());  // no dialog
     EXPECT_EQ(named_answers.errors, chosen_answers.errors);
     ASSERT_EQ(named.Grid().RowCount(), chosen.Grid().RowCount());
@@ -311,7 +331,7 @@ TEST_F(MainWindowTest, OpeningANamedFileLeavesTheWindowAsLoadDataDoes) {
 
 TEST_F(MainWindowTest, AFileThatCannotBeOpenedShowsItsError) {
   answers_.open_name = QString::fromStdString((folder_ / "missing.txt").string());
-  QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
+  Press(ui().SpeedButton3);
   ASSERT_EQ(answers_.errors.size(), 1u);
   EXPECT_EQ(answers_.errors[0].second,
             "Cannot open file \"" + *answers_.open_name + "\". No such file or directory.");
@@ -321,7 +341,8 @@ TEST_F(MainWindowTest, AFileThatCannotBeOpenedShowsItsError) {
 TEST_F(MainWindowTest, ABadCellShowsItsMessageAndEmptiesTheChart) {
   Load("1 2\n2 oops\n3 5\n");
   ASSERT_EQ(answers_.errors.size(), 1u);
-  EXPECT_EQ(answers_.errors[0].second, "'oops' is not a valid floating point value.");
+  EXPECT_EQ(answers_.errors[0].second,
+            "'oops' is not a valid floating point value. Row 2, column Y.");
   EXPECT_EQ(ListedSeries(), 0u);
   EXPECT_EQ(Cell(2, 2), "oops");
 }
@@ -339,7 +360,7 @@ TEST_F(MainWindowTest, ExchangeSwapsTheColumns) {
 
 TEST_F(MainWindowTest, SaveResultWritesTheBoxWithCrLfLineEnds) {
   Load("1 2\n2 4\n3 5\n4 4\n5 5\n");
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+  Press(ui().SpeedButton1);
   answers_.save_name = QString::fromStdString((folder_ / "result.txt").string());
   QTest::mouseClick(ui().SpeedButton4, Qt::LeftButton);
   EXPECT_EQ(answers_.save_filters, QStringList{"TXT file(*.txt) (*.txt)"});
