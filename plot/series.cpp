@@ -150,6 +150,9 @@ void TChartSeries::TakePoints(TChartSeries& other) {
   Clear();
   x_.Swap(other.x_);
   y_.Swap(other.y_);
+  y_extremes_known_ = other.y_extremes_known_;
+  min_y_ = other.min_y_;
+  max_y_ = other.max_y_;
   other.ExtremesChanged();
   other.Changed();
   Changed();

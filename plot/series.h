@@ -78,7 +78,8 @@ class TChartSeries {
   void ReservePoints(std::size_t count, bool descending);
   void Clear();
   // Takes the points of `other` in place of its own, without copying them (points gathered
-  // apart from the chart, on another thread, say); `other` is left without points.
+  // apart from the chart, on another thread, say), and the extremes of Y found there, if any;
+  // `other` is left without points.
   void TakePoints(TChartSeries& other);
 
   // Pixels the series needs between its extreme values and the axis ends: at the left and

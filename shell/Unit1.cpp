@@ -503,8 +503,7 @@ void TForm1::LoadData(const std::optional<QString>& name) {
   // The file goes into a grid of its own, which replaces the window's when the load is done.
   auto work = name ? std::make_shared<LoadWork>(FileNameBytes(*name), EmptyGridLike(grid_),
                                                 DecimalSeparator())
-                   : std::make_shared<LoadWork>(std::nullopt, CopyOfData(grid_),
-                                                DecimalSeparator());
+                   : std::make_shared<LoadWork>(std::nullopt, grid_, DecimalSeparator());
   const QString caption = name ? u"Loading "_qs + QFileInfo(*name).fileName() + QChar(0x2026)
                                : u"Plotting the data points\u2026"_qs;
   RunInBackground(
@@ -583,7 +582,7 @@ void TForm1::Button1Click() {
 
 void TForm1::RunModel(Model model) {
   Command([this, model] {
-    auto work = std::make_shared<FitWork>(model, CopyOfData(grid_), DecimalSeparator(), fields_);
+    auto work = std::make_shared<FitWork>(model, grid_, DecimalSeparator(), fields_);
     RunInBackground(
         u"Fitting the "_qs + QString::fromStdString(fit::ModelTitle(model)) +
             u" model\u2026"_qs,

@@ -1,6 +1,5 @@
 #include "shell/window_work.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "common/errors.h"
@@ -9,25 +8,23 @@
 
 namespace tarvolen {
 
-GridTable CopyOfData(const GridTable& grid) {
-  GridTable copy;
-  copy.SetRowCount(grid.RowCount());
-  const int rows = std::min(std::max(grid.StoredRows(1), grid.StoredRows(2)), grid.RowCount());
-  copy.ReserveRows(rows);
-  for (const int column : {1, 2}) {
-    const int stored = std::min(grid.StoredRows(column), rows);
-    for (int row = 0; row < stored; ++row) {
-      const std::string& text = grid.Cell(column, row);
-      if (!text.empty()) copy.SetCell(column, row, text);
-    }
-  }
-  return copy;
-}
-
 void FitWork::Run(ProgressObserver& observer) {
   FitTarget target{grid, &curve, fields, lines, separator};
   target.observer = &observer;
-  RunFit(model, target);
+  // The extremes of the curve, also of one a failed fit left, are found here rather than by the
+  // window's next frame.
+  const auto find_extremes = [this] {
+    if (curve.Series()) curve.Series()->MinYValue();
+  };
+  try {
+    RunFit(model, target);
+  } catch (const Cancelled&) {
+    throw;
+  } catch (...) {
+    find_extremes();
+    throw;
+  }
+  find_extremes();
 }
 
 LoadWork::LoadWork(std::optional<std::string> file, GridTable data, char decimal_separator)
@@ -41,6 +38,7 @@ void LoadWork::Run(ProgressObserver& observer) {
   if (path) LoadDataFile(*path, grid, progress.Part(0, 0.7));
   try {
     AddDataPoints(points, grid, separator, progress.Part(path ? 0.7 : 0, 1));
+    points.MinYValue();  // found here rather than by the window's first frame
   } catch (const Exception&) {
     plot_error = std::current_exception();
   }

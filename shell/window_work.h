@@ -15,12 +15,10 @@
 
 namespace tarvolen {
 
-// The texts a fit or a data plot reads of `grid`: its row count and the X and Y of every row.
-GridTable CopyOfData(const GridTable& grid);
-
-// One model's fit on a copy of the grid's data, starting from the window's fit fields, with its
-// curve on a chart of its own. `Run` throws what RunFit throws; whatever ran of the fit is kept
-// (the results, the fields and the curve as far as it got) for the window to apply.
+// One model's fit on a copy of the grid (which shares the window's texts until either is
+// written), starting from the window's fit fields, with its curve on a chart of its own. `Run`
+// throws what RunFit throws; whatever ran of the fit is kept (the results, the fields and the
+// curve as far as it got, with its extremes found) for the window to apply.
 struct FitWork {
   FitWork(Model model, GridTable data, char decimal_separator, const FitFields& fields)
       : model(model), grid(std::move(data)), separator(decimal_separator), fields(fields) {}
