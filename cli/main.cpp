@@ -11,12 +11,14 @@
 #include <cstring>
 #include <iostream>
 #include <new>
+#include <unistd.h>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/fast_start.h"
 #include "cli/outputs.h"
+#include "cli/progress_line.h"
 #include "cli/run_control.h"
 #include "common/errors.h"
 #include "common/file_io.h"
@@ -81,7 +83,10 @@ constexpr const char* kUsage =
     "limit (its message, as the window's error box shows it, goes to standard error, control\n"
     "characters shown as \\xHH; \"Out of memory.\" when memory ran out); 2 on a usage error or\n"
     "refused outputs. Ctrl+C ends the run with \"interrupted\", leaving no partial file, as a\n"
-    "program ended by the signal (status 130 in the shell).\n";
+    "program ended by the signal (status 130 in the shell).\n"
+    "\n"
+    "When standard error is a terminal, a run that takes more than half a second shows there\n"
+    "what it does and how far it got, on one line that is erased before the report.\n";
 
 struct Options {
   Model model = Model::kLinear;
@@ -244,9 +249,19 @@ int RunCommand(const Options& options) {
   }
 #endif
 
+  // On a terminal, what a long run does; erased before anything else is written there.
+  std::optional<ProgressLine> progress;
+  if (ShowsProgressOn(STDERR_FILENO)) progress.emplace(STDERR_FILENO);
+  const auto erase_progress = [&] {
+    if (progress) progress->Erase();
+  };
+  ProgressObserver* const observer = progress ? &*progress : nullptr;
+
+  if (progress) progress->SetStage("loading");
   try {
-    LoadDataFile(options.file, grid);
+    LoadDataFile(options.file, grid, Progress(observer));
   } catch (const Exception& error) {
+    erase_progress();
     ShowError(error);
     return 1;
   }
@@ -257,6 +272,7 @@ int RunCommand(const Options& options) {
     try {
       PlotDataPoints(chart, grid, separator, curve.Series());
     } catch (const Exception& error) {
+      erase_progress();
       ShowError(error);
       status = 1;
     }
@@ -266,13 +282,19 @@ int RunCommand(const Options& options) {
 
   // Without a picture or a curve file the samples are computed and checked but not kept.
   const bool keep_curve = options.plot_out.has_value() || options.curve_out.has_value();
-  const FitTarget target{grid, keep_curve ? &curve : nullptr, fields, memo, separator};
+  FitTarget target{grid, keep_curve ? &curve : nullptr, fields, memo, separator};
+  target.observer = observer;
+  if (progress) {
+    progress->SetStage("fitting the " + std::string(ModelName(options.model)) + " model");
+  }
   try {
     RunFit(options.model, target);
   } catch (const Exception& error) {
+    erase_progress();
     ShowError(error);
     status = 1;
   }
+  erase_progress();
   std::string report;
   for (const std::string& line : memo.Lines()) {
     report += line;
