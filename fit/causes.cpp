@@ -168,13 +168,14 @@ std::string SamplingCause(const FitFailure& f) {
   const std::string span = "between the first row's X = " +
                            FloatToText(f.curve_first, f.separator) + " and the last row's X = " +
                            FloatToText(f.curve_last, f.separator);
-  const std::string at = "at the curve's point at X = " + FloatToText(f.sample_x, f.separator);
-  if (f.sample_y && std::isfinite(*f.sample_y) &&
-      fabsl(*f.sample_y) > std::numeric_limits<double>::max()) {
-    return "The curve's value " + at + " is " + FloatToText(*f.sample_y, f.separator) +
-           ", beyond what the chart can hold (about 1.8E308).";
+  const std::string at = "X = " + FloatToText(f.sample_x, f.separator);
+  const Extended largest = std::numeric_limits<double>::max();
+  if (f.sample_y && std::isfinite(*f.sample_y) && fabsl(*f.sample_y) > largest) {
+    return "The curve reaches Y = " + FloatToText(*f.sample_y, f.separator) + " at " + at +
+           ", beyond the largest value the chart can hold (" +
+           FloatToText(largest, f.separator) + ").";
   }
-  return "It arose " + at + ", " + span + ".";
+  return "It arose at the curve's point at " + at + ", " + span + ".";
 }
 
 std::string SecondPassCause(const FitFailure& f) {

@@ -329,9 +329,10 @@ FitResult RunProcedure(Model model, const FitTarget& target) {
   failure.separator = separator;
   failure.grid = &grid;
   int failing_point = -1;  // second pass: the data point being read
+  FirstPassResult<M> first;  // outside the try: the cause of an error may need the data
   try {
     // 2-3. First pass over the data rows: convert X, then Y, and add to the sums.
-    FirstPassResult<M> first = FirstPass<M>(grid, separator, work.Part(0, 0.25), &failure.row);
+    first = FirstPass<M>(grid, separator, work.Part(0, 0.25), &failure.row);
     const auto& sums = first.sums;
     const DataPoints& points = first.points;
     const std::size_t n = points.Count();
