@@ -11,20 +11,21 @@ namespace tarvolen {
 void FitWork::Run(ProgressObserver& observer) {
   FitTarget target{grid, &curve, fields, lines, separator};
   target.observer = &observer;
-  // The extremes of the curve, also of one a failed fit left, are found here rather than by the
-  // window's next frame.
-  const auto find_extremes = [this] {
-    if (curve.Series()) curve.Series()->MinYValue();
-  };
+  std::exception_ptr error;
+  bool cancelled = false;
   try {
     RunFit(model, target);
   } catch (const Cancelled&) {
-    throw;
+    cancelled = true;
+    error = std::current_exception();
   } catch (...) {
-    find_extremes();
-    throw;
+    error = std::current_exception();
   }
-  find_extremes();
+  grid = GridTable();  // done with the texts
+  // The extremes of the curve, also of one a failed fit left, are found here rather than by the
+  // window's next frame.
+  if (!cancelled && curve.Series()) curve.Series()->MinYValue();
+  if (error) std::rethrow_exception(error);
 }
 
 LoadWork::LoadWork(std::optional<std::string> file, GridTable data, char decimal_separator)
@@ -42,6 +43,7 @@ void LoadWork::Run(ProgressObserver& observer) {
   } catch (const Exception&) {
     plot_error = std::current_exception();
   }
+  if (!path) grid = GridTable();
 }
 
 GridTable EmptyGridLike(const GridTable& grid) {

@@ -18,7 +18,8 @@ namespace tarvolen {
 // One model's fit on a copy of the grid (which shares the window's texts until either is
 // written), starting from the window's fit fields, with its curve on a chart of its own. `Run`
 // throws what RunFit throws; whatever ran of the fit is kept (the results, the fields and the
-// curve as far as it got, with its extremes found) for the window to apply.
+// curve as far as it got, with its extremes found) for the window to apply. The copy of the grid
+// is let go when the fit ends, so that the window's next change to its grid copies nothing.
 struct FitWork {
   FitWork(Model model, GridTable data, char decimal_separator, const FitFields& fields)
       : model(model), grid(std::move(data)), separator(decimal_separator), fields(fields) {}
@@ -28,7 +29,7 @@ struct FitWork {
   void Run(ProgressObserver& observer);
 
   const Model model;
-  const GridTable grid;
+  GridTable grid;
   const char separator;
   FitFields fields;
   StringResultLines lines;  // the results box as the fit left it
@@ -38,8 +39,9 @@ struct FitWork {
 
 // A data load into a grid of its own, followed by the data points it plots, gathered on a chart
 // of its own. Without a file the points come from a copy of the window's grid (Load Data whose
-// dialog was cancelled replots the grid as it is). `Run` throws when the file cannot be read;
-// an error of the plot is kept in `plot_error`, as the window shows it after the load.
+// dialog was cancelled replots the grid as it is), which is let go once they are gathered. `Run`
+// throws when the file cannot be read; an error of the plot is kept in `plot_error`, as the
+// window shows it after the load.
 struct LoadWork {
   // `grid`: an empty grid with the window's fixed rows and headers to load `path` into, or, when
   // `path` is empty, the copy of the window's data to plot.
