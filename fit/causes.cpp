@@ -179,16 +179,17 @@ std::string SamplingCause(const FitFailure& f) {
 }
 
 std::string SecondPassCause(const FitFailure& f) {
-  const std::string& x_text = f.grid->Cell(1, f.row);
-  const std::string& y_text = f.grid->Cell(2, f.row);
+  const int row = GridRowOfPoint(*f.grid, f.point);
+  const std::string& x_text = f.grid->Cell(1, row);
+  const std::string& y_text = f.grid->Cell(2, row);
   Extended x = 0;
   if (f.model == Model::kHyperbola && f.coefficients.size() == 2 &&
       TryTextToFloat(x_text, f.separator, x) && f.coefficients[1] + x == 0) {
     return "The fitted hyperbola a*x/(b + x) has its pole at X = -b = " +
            FloatToText(-f.coefficients[1], f.separator) + ", the X of row " +
-           std::to_string(f.row) + ".";
+           std::to_string(row) + ".";
   }
-  return RowValues(f.row, x_text, y_text);
+  return RowValues(row, x_text, y_text);
 }
 
 std::string StatisticsCause(const FitFailure& f) {
@@ -210,7 +211,8 @@ std::string ModelTitle(Model model) {
 
 std::string FailureCause(const FitFailure& f) {
   if (f.stage == FitStage::kFirstPass) return FirstPassCause(f);
-  if (f.point_count < kFewestPoints) return TooFewPoints(f.model, f.point_count);
+  const std::size_t points = f.points ? f.points->Count() : 0;
+  if (points < kFewestPoints) return TooFewPoints(f.model, points);
   switch (f.stage) {
     case FitStage::kFirstPass:
       break;

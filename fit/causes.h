@@ -33,8 +33,8 @@ struct FitFailure {
   char separator = '.';
   const GridTable* grid = nullptr;
   const DataPoints* points = nullptr;  // the data rows read (all of them from the solve step on)
-  std::size_t point_count = 0;         // the data rows of the grid
-  int row = 0;                         // first and second pass: the grid row being read
+  int row = 0;                         // first pass: the grid row being read
+  std::size_t point = 0;               // second pass: the data point being read
   Extended sample_x = 0;               // sampling: the sample's X
   std::optional<Extended> sample_y;    // sampling: its value, when it could be computed
   Extended curve_first = 0, curve_last = 0;

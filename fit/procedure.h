@@ -312,9 +312,12 @@ FirstPassResult<M> FirstPass(const GridTable& grid, char separator, const WorkCo
   return result;
 }
 
-// The whole procedure for one model.
+// Steps 1-11 of the procedure for one model. `first` receives the first pass's result and
+// `failure` what the steps knew as they went, both the caller's, so that the cause of an error
+// can be told after it left the steps.
 template <FitModel M>
-FitResult RunProcedure(Model model, const FitTarget& target) {
+FitResult RunSteps(Model model, const FitTarget& target, FirstPassResult<M>& first,
+                   FitFailure& failure) {
   const GridTable& grid = target.grid;
   const char separator = target.decimal_separator;
   FitFields& fields = target.fields;
@@ -323,137 +326,139 @@ FitResult RunProcedure(Model model, const FitTarget& target) {
   // 1. Empty the results box.
   target.memo.Clear();
 
-  // What the fit knows when an error reaches it, for the sentence on its cause.
-  FitFailure failure;
-  failure.model = model;
-  failure.separator = separator;
-  failure.grid = &grid;
-  int failing_point = -1;  // second pass: the data point being read
-  FirstPassResult<M> first;  // outside the try: the cause of an error may need the data
-  try {
-    // 2-3. First pass over the data rows: convert X, then Y, and add to the sums.
-    first = FirstPass<M>(grid, separator, work.Part(0, 0.25), &failure.row);
-    const auto& sums = first.sums;
-    const DataPoints& points = first.points;
-    const std::size_t n = points.Count();
-    failure.points = &points;
-    failure.point_count = n;
-    failure.stage = FitStage::kSolve;
-    if (n == 0) throw EFitError(kNoDataMessage);
+  // 2-3. First pass over the data rows, those that are not empty: convert X, then Y, and add to
+  // the sums.
+  first = FirstPass<M>(grid, separator, work.Part(0, 0.25), &failure.row);
+  const auto& sums = first.sums;
+  const DataPoints& points = first.points;
+  const std::size_t n = points.Count();
+  failure.points = &points;
+  failure.stage = FitStage::kSolve;
+  if (n == 0) throw EFitError(kNoDataMessage);
 
-    // 4. Solve (and refine).
-    SolveContext solve{work.Part(0.25, 0.5), nullptr, std::nullopt};
-    typename M::Coefficients c;
+  // 4. Solve (and refine).
+  SolveContext solve{work.Part(0.25, 0.5), nullptr, std::nullopt};
+  const typename M::Coefficients c = [&] {
     try {
-      c = M::Solve(sums, points, first.n, solve);
+      return M::Solve(sums, points, first.n, solve);
     } catch (const Exception&) {
       failure.refinement = solve.refinement;
       throw;
     }
-    failure.stage = FitStage::kSampling;
+  }();
+  failure.stage = FitStage::kSampling;
 
-    // 5. Replace the curve.
-    if (target.curve) target.curve->Restart();
+  // 5. Replace the curve.
+  if (target.curve) target.curve->Restart();
 
-    // 6. Sampling range: the X of the first and the last data row, in grid order.
-    fields.CurveXFirst = TextToFloat(grid.Cell(1, first.first_row), separator);
-    fields.CurveXLast = TextToFloat(grid.Cell(1, first.last_row), separator);
-    failure.curve_first = fields.CurveXFirst;
-    failure.curve_last = fields.CurveXLast;
+  // 6. Sampling range: the X of the first and the last data row, in grid order.
+  fields.CurveXFirst = TextToFloat(grid.Cell(1, first.first_row), separator);
+  fields.CurveXLast = TextToFloat(grid.Cell(1, first.last_row), separator);
+  failure.curve_first = fields.CurveXFirst;
+  failure.curve_last = fields.CurveXLast;
 
-    // 7. Sample the curve: 20 points per data row, m + 1 in all.
-    const long long m = 20LL * static_cast<long long>(n);
-    const auto sample = [&](auto x, auto previous_y, LnMemo& memo) {
-      return M::Sample(c, x, previous_y, memo);
-    };
-    try {
-      SampleCurve(target.curve, fields.CurveXFirst, fields.CurveXLast, m, sample,
-                  !kSampleReadsPrevious<M>, work.Part(0.5, 0.8), &failure.sample_x);
-    } catch (const EOverflow&) {
-      // The value there, when it is only too large for the chart's doubles.
-      LnMemo memo;
-      Extended y = 0;
-      if (fp::RanClean([&] { y = sample(failure.sample_x, Extended(0), memo); }, y)) {
-        failure.sample_y = y;
-      }
-      throw;
+  // 7. Sample the curve: 20 points per data row, m + 1 in all.
+  const long long m = 20LL * static_cast<long long>(n);
+  const auto sample = [&](auto x, auto previous_y, LnMemo& memo) {
+    return M::Sample(c, x, previous_y, memo);
+  };
+  try {
+    SampleCurve(target.curve, fields.CurveXFirst, fields.CurveXLast, m, sample,
+                !kSampleReadsPrevious<M>, work.Part(0.5, 0.8), &failure.sample_x);
+  } catch (const EOverflow&) {
+    // The value there, when it is only too large for the chart's doubles.
+    LnMemo memo;
+    Extended y = 0;
+    if (fp::RanClean([&] { y = sample(failure.sample_x, Extended(0), memo); }, y)) {
+      failure.sample_y = y;
     }
-    failure.stage = FitStage::kSecondPass;
-    for (const ReportValue& value : M::Report(c)) failure.coefficients.push_back(value.value);
+    throw;
+  }
+  failure.stage = FitStage::kSecondPass;
+  for (const ReportValue& value : M::Report(c)) failure.coefficients.push_back(value.value);
 
-    // 8-9. Second pass: the statistics on the untransformed Y.
-    fields.StdError = 0;
-    const Extended ybar = sums.ybar;
-    const WorkContext second = work.Part(0.8, 1);
-    // Round by round, the fitted values spread over the cores, then the sums in row order. A
-    // fault among the fitted values leaves them to the checked rerun of the row that raised it.
-    SecondPassSums<Extended> stats{};
-    std::vector<Extended> fitted(std::min(n, kRoundRows));
-    for (std::size_t begin = 0; begin < n; begin += kRoundRows) {
-      second.progress.Report(begin, n);
-      const std::size_t end = std::min(begin + kRoundRows, n);
-      const bool fitted_clean = fp::CleanInParallel(
-          end - begin,
-          [&](std::size_t from, std::size_t to) {
-            LnMemo memo;
-            for (std::size_t k = from; k < to; ++k) {
-              fitted[k] = M::Fitted(c, points.x[begin + k], memo);
-            }
-          },
-          second);
-      LnMemo memo;
-      fp::GuardedRows<SecondPassSums>(begin, end, stats, [&](auto tag, auto& s, std::size_t i) {
-        using T = decltype(tag);
-        if constexpr (std::is_same_v<T, fp::Checked>) failing_point = static_cast<int>(i);
-        const T x = points.x[i];
-        const T y = points.y[i];
-        const T yhat = fitted_clean ? T(fitted[i - begin]) : M::Fitted(c, x, memo);
-        const T explained = yhat - T(ybar);
-        s.ssr = s.ssr + explained * explained;
-        const T total = y - T(ybar);
-        s.sst = s.sst + total * total;
-        const T residual = y - yhat;
-        s.sse = s.sse + residual * residual;
-        fields.StdError = fp::Value(s.sse);
-      });
-    }
-    second.progress.Report(n, n);
-    failure.stage = FitStage::kStatistics;
-
-    // 10. Statistics: the divisor is n - 2 for every model.
-    fields.StdError = stats.sse;
-    fp::RunChecked([&] {
-      fields.StdError = fp::Sqrt(fp::Checked(fields.StdError) /
-                                 fp::Checked(static_cast<Extended>(n) - 2))
-                            .v;
-      fields.CorrCoef = fp::Sqrt(fp::Checked(stats.ssr) / fp::Checked(stats.sst)).v;
+  // 8-9. Second pass: the statistics on the untransformed Y.
+  fields.StdError = 0;
+  const Extended ybar = sums.ybar;
+  const WorkContext second = work.Part(0.8, 1);
+  // Round by round, the fitted values spread over the cores, then the sums in row order. A fault
+  // among the fitted values leaves them to the checked rerun of the row that raised it.
+  SecondPassSums<Extended> stats{};
+  std::vector<Extended> fitted(std::min(points.Count(), kRoundRows));
+  for (std::size_t begin = 0; begin < points.Count(); begin += kRoundRows) {
+    second.progress.Report(begin, points.Count());
+    const std::size_t end = std::min(begin + kRoundRows, points.Count());
+    const bool fitted_clean = fp::CleanInParallel(
+        end - begin,
+        [&](std::size_t from, std::size_t to) {
+          LnMemo memo;
+          for (std::size_t k = from; k < to; ++k) {
+            fitted[k] = M::Fitted(c, points.x[begin + k], memo);
+          }
+        },
+        second);
+    LnMemo memo;
+    fp::GuardedRows<SecondPassSums>(begin, end, stats, [&](auto tag, auto& s, std::size_t i) {
+      using T = decltype(tag);
+      if constexpr (std::is_same_v<T, fp::Checked>) failure.point = i;
+      const T x = points.x[i];
+      const T y = points.y[i];
+      const T yhat = fitted_clean ? T(fitted[i - begin]) : M::Fitted(c, x, memo);
+      const T explained = yhat - T(ybar);
+      s.ssr = s.ssr + explained * explained;
+      const T total = y - T(ybar);
+      s.sst = s.sst + total * total;
+      const T residual = y - yhat;
+      s.sse = s.sse + residual * residual;
+      fields.StdError = fp::Value(s.sse);
     });
+  }
+  second.progress.Report(points.Count(), points.Count());
+  failure.stage = FitStage::kStatistics;
 
-    // 11. Report.
-    FitResult result;
-    result.model = model;
-    for (const ReportValue& value : M::Report(c)) {
-      result.coefficients.push_back({value.name, value.value});
-    }
-    result.n = n;
-    result.ybar = ybar;
-    result.ssr = stats.ssr;
-    result.sst = stats.sst;
-    result.sse = stats.sse;
-    result.std_error = fields.StdError;
-    result.corr_coef = fields.CorrCoef;
-    result.curve_x_first = fields.CurveXFirst;
-    result.curve_x_last = fields.CurveXLast;
-    result.refinement = solve.refinement;
-    result.points = std::move(first.points);
-    for (const std::string& line : ReportLines(result, separator)) target.memo.Add(line);
-    return result;
+  // 10. Statistics: the divisor is n - 2 for every model.
+  fields.StdError = stats.sse;
+  fp::RunChecked([&] {
+    fields.StdError =
+        fp::Sqrt(fp::Checked(fields.StdError) / fp::Checked(static_cast<Extended>(n) - 2)).v;
+    fields.CorrCoef = fp::Sqrt(fp::Checked(stats.ssr) / fp::Checked(stats.sst)).v;
+  });
+
+  // 11. Report.
+  FitResult result;
+  result.model = model;
+  for (const ReportValue& value : M::Report(c)) {
+    result.coefficients.push_back({value.name, value.value});
+  }
+  result.n = points.Count();
+  result.ybar = ybar;
+  result.ssr = stats.ssr;
+  result.sst = stats.sst;
+  result.sse = stats.sse;
+  result.std_error = fields.StdError;
+  result.corr_coef = fields.CorrCoef;
+  result.curve_x_first = fields.CurveXFirst;
+  result.curve_x_last = fields.CurveXLast;
+  result.refinement = solve.refinement;
+  result.points = std::move(first.points);
+  for (const std::string& line : ReportLines(result, separator)) target.memo.Add(line);
+  return result;
+}
+
+// The whole procedure for one model: its steps, and the cause of an error that ends them, told
+// from what they knew (see fit/causes.h).
+template <FitModel M>
+FitResult RunProcedure(Model model, const FitTarget& target) {
+  FitFailure failure;
+  failure.model = model;
+  failure.separator = target.decimal_separator;
+  failure.grid = &target.grid;
+  FirstPassResult<M> first;
+  try {
+    return RunSteps<M>(model, target, first, failure);
   } catch (Exception& error) {
     if (error.Cause().empty()) {
       failure.floating_point = dynamic_cast<const EMathError*>(&error) != nullptr;
-      if (failure.stage == FitStage::kSecondPass && failing_point >= 0) {
-        failure.row = GridRowOfPoint(grid, static_cast<std::size_t>(failing_point));
-      }
       error.SetCause(FailureCause(failure));
     }
     throw;

@@ -92,16 +92,15 @@ TEST_F(Causes, FollowTheMessageOfEveryKindOfFailure) {
 // A fitted hyperbola whose pole falls on a data row: a case the data can only hit by chance.
 TEST_F(Causes, NameTheHyperbolasPoleAtARow) {
   SetRows({{"1", "2"}, {"", ""}, {"2", "5"}});
-  const DataPoints points{{1, 2}, {2, 5}};
+  const DataPoints points{{1, 2, 3}, {2, 5, 1}};
   fit::FitFailure failure;
   failure.model = Model::kHyperbola;
   failure.stage = fit::FitStage::kSecondPass;
   failure.grid = &grid;
   failure.points = &points;
-  failure.point_count = 3;
   failure.coefficients = {4, -2};
-  failure.row = fit::GridRowOfPoint(grid, 1);
-  EXPECT_EQ(failure.row, 3);
+  failure.point = 1;
+  EXPECT_EQ(fit::GridRowOfPoint(grid, 1), 3);
   EXPECT_EQ(fit::FailureCause(failure),
             "The fitted hyperbola a*x/(b + x) has its pole at X = -b = 2, the X of row 3.");
   failure.coefficients = {4, -3};
