@@ -13,7 +13,9 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -22,6 +24,7 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "common/file_test_folder.h"
 #include "data/data_file.h"
 #include "fit/fit.h"
 #include "plot/chart_curve.h"
@@ -120,28 +123,45 @@ class CoreWindow {
   std::vector<std::string> errors_;
 };
 
-class LongWorkTest : public ::testing::Test {
+// A named pipe held open for writing: a load of it waits until the test writes the data and
+// lets go. Finish must be called before the window goes (or the load waits for ever).
+class PipeLoad {
+ public:
+  explicit PipeLoad(const fs::path& path) : path_(path.string()) {
+    EXPECT_EQ(::mkfifo(path_.c_str(), 0600), 0) << path_ << ": " << std::strerror(errno);
+    writer_ = ::open(path_.c_str(), O_RDWR);  // does not wait for a reader, as O_WRONLY would
+    EXPECT_GE(writer_, 0);
+  }
+  ~PipeLoad() {
+    if (writer_ >= 0) ::close(writer_);
+  }
+  // Writes `text` and closes: the load reads it, then the end of the file.
+  void Finish(const std::string& text) {
+    EXPECT_EQ(::write(writer_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ::close(writer_);
+    writer_ = -1;
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+  int writer_ = -1;
+};
+
+class LongWorkTest : public testing::FileTestFolder {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("tarvolen-long-work-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder_);
+    FileTestFolder::SetUp();
     form_ = std::make_unique<TForm1>(std::make_unique<RecordedErrors>(errors_));
     form_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
   }
   void TearDown() override {
     form_.reset();
-    fs::remove_all(folder_);
+    FileTestFolder::TearDown();
   }
 
   const Ui::TForm1& ui() const { return form_->Form(); }
-  std::string Write(const std::string& name, const std::string& bytes) {
-    const fs::path path = folder_ / name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path.string();
-  }
   // `rows` lines "x y" of a noisy exponential, enough to keep a fit busy for a while.
   std::string BigFile(int rows) {
     std::string text;
@@ -159,12 +179,20 @@ class LongWorkTest : public ::testing::Test {
     form_->RunModel(model);
     form_->WaitUntilIdle();
   }
+  // Five points loaded and fitted, then a load of `pipe` started; returns what the window
+  // showed before the load.
+  Shown FitThenStartLoading(const PipeLoad& pipe) {
+    Load(Write("five.txt", "1 2\n2 4\n3 5\n4 4\n5 5\n"));
+    Fit(Model::kLinear);
+    const Shown before = Now();
+    form_->OpenFile(QString::fromStdString(pipe.Path()));
+    return before;
+  }
   Shown Now() const {
     return WhatTheChartShows(form_->Chart(), {ui().Memo1->toPlainText().toStdString(), errors_,
                                               form_->Fields(), {}});
   }
 
-  fs::path folder_;
   std::vector<std::string> errors_;
   std::unique_ptr<TForm1> form_;
 };
@@ -225,37 +253,9 @@ TEST_F(LongWorkTest, ACancelledFitLeavesTheWindowAsItWas) {
   EXPECT_EQ(std::get<2>(Now().series[1]).size(), 20u * 200000 + 1);
 }
 
-// A named pipe held open for writing: a load of it waits until the test writes the data and
-// lets go. Finish must be called before the window goes (or the load waits for ever).
-class PipeLoad {
- public:
-  explicit PipeLoad(const fs::path& path) : path_(path.string()) {
-    EXPECT_EQ(::mkfifo(path_.c_str(), 0600), 0);
-    writer_ = ::open(path_.c_str(), O_RDWR);  // does not wait for a reader, as O_WRONLY would
-    EXPECT_GE(writer_, 0);
-  }
-  ~PipeLoad() {
-    if (writer_ >= 0) ::close(writer_);
-  }
-  // Writes `text` and closes: the load reads it, then the end of the file.
-  void Finish(const std::string& text) {
-    EXPECT_EQ(::write(writer_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    ::close(writer_);
-    writer_ = -1;
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-  int writer_ = -1;
-};
-
 TEST_F(LongWorkTest, WhileWorkRunsTheWindowAnswersAndOtherCommandsWait) {
-  Load(Write("five.txt", "1 2\n2 4\n3 5\n4 4\n5 5\n"));
-  Fit(Model::kLinear);
-  const Shown before = Now();
   PipeLoad pipe(folder_ / "pipe");
-  form_->OpenFile(QString::fromStdString(pipe.Path()));
+  const Shown before = FitThenStartLoading(pipe);
   ASSERT_TRUE(form_->Busy());
   // At once: the busy cursor, and no cell editor opens; the bar waits for slow work.
   ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
@@ -296,11 +296,8 @@ TEST_F(LongWorkTest, WhileWorkRunsTheWindowAnswersAndOtherCommandsWait) {
 }
 
 TEST_F(LongWorkTest, ACancelledLoadLeavesTheGridAndChartAsTheyWere) {
-  Load(Write("five.txt", "1 2\n2 4\n3 5\n4 4\n5 5\n"));
-  Fit(Model::kLinear);
-  const Shown before = Now();
   PipeLoad pipe(folder_ / "pipe");
-  form_->OpenFile(QString::fromStdString(pipe.Path()));
+  const Shown before = FitThenStartLoading(pipe);
   QTest::keyClick(ui().StringGrid1, Qt::Key_Escape);
   EXPECT_EQ(form_->ProgressPanel().Caption(), u"Cancelling\u2026"_qs);
   pipe.Finish("7 8\n8 9\n");
