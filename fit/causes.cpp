@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <limits>
 #include <functional>
+#include <limits>
 
 #include "common/number_text.h"
 
@@ -65,7 +65,10 @@ std::string Shown(std::string_view text) {
   text = text.substr(begin, text.find_last_not_of(' ') - begin + 1);
   constexpr std::size_t kLongest = 40;
   if (text.size() <= kLongest) return std::string(text);
-  return std::string(text.substr(0, kLongest - 3)) + "...";
+  std::size_t cut = kLongest - 3;
+  // Not inside a character of several bytes.
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xc0) == 0x80) --cut;
+  return std::string(text.substr(0, cut)) + "...";
 }
 
 bool Violates(Need need, Extended value) {
