@@ -20,11 +20,13 @@
 #include "cli/outputs.h"
 #include "cli/progress_line.h"
 #include "cli/run_control.h"
+#include "cli/statistics_output.h"
 #include "common/errors.h"
 #include "common/file_io.h"
 #include "common/installation.h"
 #include "data/data_file.h"
 #include "data/grid_table.h"
+#include "fit/compare.h"
 #include "fit/fit.h"
 #include "plot/bitmap.h"
 #include "plot/chart.h"
@@ -32,6 +34,7 @@
 #include "plot/data_plot.h"
 #ifdef TARVOLEN_HAVE_RENDER
 #include "render/painter_canvas.h"
+#include "render/picture_files.h"
 #endif
 
 namespace tarvolen {
@@ -42,10 +45,28 @@ constexpr const char* kUsage =
     "\n"
     "Loads FILE into the data grid as the window's Load Data command does, runs the fit of\n"
     "model M and prints its report lines, one per line, as the results box would show them.\n"
+    "FILE \"-\" reads the data from standard input.\n"
     "\n"
     "  --model M                the model: a number 1..10 or a name: linear, quadratic,\n"
     "                           compound, logarithmic, exponential, power, geometric,\n"
-    "                           geometric2, inverse, hyperbola\n"
+    "                           geometric2, inverse, hyperbola; or \"all\": fit all ten and\n"
+    "                           print them ranked by AICc (lowest first) with their standard\n"
+    "                           error and R-squared, the models whose AICc is not defined\n"
+    "                           unranked after them, and the models that failed with their\n"
+    "                           message last\n"
+    "  --stats                  after the report lines, print how sure the fit is, one\n"
+    "                           \"label= value\" per line: each coefficient's standard error\n"
+    "                           and 95 % confidence interval, the residual sum of squares,\n"
+    "                           R-squared, adjusted R-squared, AICc, the correlation of the\n"
+    "                           coefficients and how the refinement ended; a figure the data\n"
+    "                           do not define reads \"not defined: \" and the reason. With\n"
+    "                           --model all, each model's report and figures follow the table\n"
+    "  --json                   print the report lines, the statistics and any error as one\n"
+    "                           JSON object (with --model all, an array of them, best first).\n"
+    "                           Counts are integers; every other number is {\"value\": 17\n"
+    "                           significant digits, \"extended\": the 21-digit text that reads\n"
+    "                           back exactly}; one the data do not define, or beyond the range\n"
+    "                           of a double, has \"value\": null and a \"reason\"\n"
     "  --curve OUT              write the fitted curve as the chart holds it after the fit,\n"
     "                           one \"x y\" pair per line with 17 significant digits and the\n"
     "                           report's decimal separator, so that it loads back as data. A\n"
@@ -54,11 +75,12 @@ constexpr const char* kUsage =
     "                           fails before leaves OUT as it was\n"
     "  --plot OUT               also plot the data points as Load Data does, and after the fit\n"
     "                           write the chart as the window shows it (303 x 245 pixels) to\n"
-    "                           OUT: a 24-bit BMP file, or PNG when OUT ends in \".png\". Needs\n"
-    "                           no display. A data point that cannot be plotted is reported as\n"
-    "                           the window's error box would, and the fit still runs. Data\n"
-    "                           too far apart for the chart to draw (near +-1.797E308) are\n"
-    "                           reported on standard error, with exit status 1\n"
+    "                           OUT: a 24-bit BMP file, PNG when OUT ends in \".png\", an SVG\n"
+    "                           drawing when it ends in \".svg\". Needs no display. A data\n"
+    "                           point that cannot be plotted is reported as the window's\n"
+    "                           error box would, and the fit still runs. Data too far apart\n"
+    "                           for the chart to draw (near +-1.797E308) are reported on\n"
+    "                           standard error, with exit status 1\n"
     "  --decimal-separator C    the decimal separator of the numbers in FILE, in the report and\n"
     "                           on the chart's axes (default: the locale's, from LC_ALL /\n"
     "                           LC_NUMERIC / LANG)\n"
@@ -69,7 +91,9 @@ constexpr const char* kUsage =
     "  --version                show the version\n"
     "\n"
     "The grid starts as the window's does: 21 rows, headers \"X\" and \"Y\". Data files hold\n"
-    "one point per line, X then Y, separated by blanks or tabs.\n"
+    "one point per line, X then Y, separated by blanks or tabs; a FILE whose name ends in\n"
+    "\".csv\" holds comma-separated values (\";\" where the first line uses it, a first line of\n"
+    "column titles skipped). Standard input is read as blank-separated text.\n"
     "\n"
     "An output that is a regular file, or a name not yet taken, is replaced only once its new\n"
     "content is complete and on disk, keeping its permissions, owner and group; a symbolic link\n"
@@ -78,8 +102,9 @@ constexpr const char* kUsage =
     "is appended after the report. An output that is the data file, or the same file as the\n"
     "other output, is refused.\n"
     "\n"
-    "Exit status: 0 when the fit reported its lines and everything was written; 1 when an error\n"
-    "ended the load, the data plot, the fit, a write (standard output included) or the time\n"
+    "Exit status: 0 when the fit reported its lines (with --model all: when at least one model\n"
+    "fitted) and everything was written; 1 when an error ended the load, the data plot, the fit\n"
+    "(every fit with --model all), a write (standard output included) or the time\n"
     "limit (its message, as the window's error box shows it, goes to standard error, control\n"
     "characters shown as \\xHH; \"Out of memory.\" when memory ran out); 2 on a usage error or\n"
     "refused outputs. Ctrl+C ends the run with \"interrupted\", leaving no partial file, as a\n"
@@ -90,6 +115,9 @@ constexpr const char* kUsage =
 
 struct Options {
   Model model = Model::kLinear;
+  bool all_models = false;  // --model all
+  bool stats = false;
+  bool json = false;
   std::string file;
   std::optional<std::string> curve_out;
   std::optional<std::string> plot_out;
@@ -125,9 +153,16 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--model") {
       const std::string text = value();
       const auto model = ParseModel(text);
-      if (!model) UsageError("unknown model '" + text + "'");
-      options.model = *model;
+      std::string lower = text;
+      for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      options.all_models = !model && lower == "all";
+      if (!model && !options.all_models) UsageError("unknown model '" + text + "'");
+      if (model) options.model = *model;
       have_model = true;
+    } else if (arg == "--stats") {
+      options.stats = true;
+    } else if (arg == "--json") {
+      options.json = true;
     } else if (arg == "--curve") {
       options.curve_out = value();
     } else if (arg == "--plot") {
@@ -165,6 +200,9 @@ Options ParseOptions(int argc, char** argv) {
   }
   if (!have_model) UsageError("no model given (--model)");
   if (options.file.empty()) UsageError("no data file given");
+  if (options.all_models && (options.curve_out || options.plot_out)) {
+    UsageError("--curve and --plot need one model, not --model all");
+  }
   std::vector<NamedOutput> outputs;
   if (options.curve_out) outputs.push_back({"--curve", *options.curve_out});
   if (options.plot_out) outputs.push_back({"--plot", *options.plot_out});
@@ -217,16 +255,19 @@ void WriteCurve(const std::string& path, const TLineSeries* curve, char separato
 }
 
 #ifdef TARVOLEN_HAVE_RENDER
-bool EndsWithPng(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string tail = name.substr(name.size() - 4);
-  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return tail == ".png";
-}
-
 // Draws the frame the window would paint now: the next frame's layout depends on it.
 void PaintAsWindow(TChart& chart) { render::RenderChartImage(chart); }
 #endif
+
+// --model all: the ten fits ranked; status 1 when none of them fitted.
+int RunComparison(const Options& options, const GridTable& grid, char separator) {
+  const ModelComparison comparison = CompareModels(grid, separator);
+  WriteStandardOutput(ComparisonOutputText(comparison, options.stats, options.json, separator));
+  const bool any_fitted = std::any_of(comparison.models.begin(), comparison.models.end(),
+                                      [](const ComparedModel& entry) { return entry.Fitted(); });
+  if (!any_fitted) std::cerr << ErrorBoxText("No model could be fitted to the data") << '\n';
+  return any_fitted ? 0 : 1;
+}
 
 int RunCommand(const Options& options) {
   const FormatSettings format = LocaleFormat(options.decimal_separator);
@@ -259,11 +300,26 @@ int RunCommand(const Options& options) {
 
   if (progress) progress->SetStage("loading");
   try {
-    LoadDataFile(options.file, grid, Progress(observer));
+    if (options.file == kStandardInputName) {
+      FillGridFromText(ReadStandardInputUntil('\0'), grid, Progress(observer));
+    } else {
+      LoadDataFile(options.file, grid, Progress(observer));
+    }
   } catch (const Exception& error) {
     erase_progress();
     ShowError(error);
+    if (options.json) {
+      WriteStandardOutput(options.all_models ? std::string("[]\n")
+                                             : FitOutputText(options.model, {}, nullptr,
+                                                             ErrorBoxText(error.what()), false,
+                                                             true, separator));
+    }
     return 1;
+  }
+
+  if (options.all_models) {
+    erase_progress();
+    return RunComparison(options, grid, separator);
   }
 
   int status = 0;
@@ -287,22 +343,21 @@ int RunCommand(const Options& options) {
   if (progress) {
     progress->SetStage("fitting the " + std::string(ModelName(options.model)) + " model");
   }
+  std::optional<FitResult> result;
+  std::string fit_error;
   try {
-    RunFit(options.model, target);
+    result = RunFit(options.model, target);
   } catch (const Exception& error) {
     erase_progress();
     ShowError(error);
+    fit_error = ErrorBoxText(error.what());
     status = 1;
   }
   erase_progress();
-  std::string report;
-  for (const std::string& line : memo.Lines()) {
-    report += line;
-    report += '\n';
-  }
   // Written before the outputs, which may be standard output too; a failure is reported when
   // standard output is closed.
-  WriteStandardOutput(report);
+  WriteStandardOutput(FitOutputText(options.model, memo.Lines(), result ? &*result : nullptr,
+                                    fit_error, options.stats, options.json, separator));
 
   if (options.curve_out) {
     try {
@@ -320,11 +375,9 @@ int RunCommand(const Options& options) {
         std::cerr << ErrorBoxText(*undrawable) << '\n';
         status = 1;
       }
-      if (EndsWithPng(*options.plot_out)) {
-        render::SaveChartPng(chart, *options.plot_out);
-      } else {
-        SaveChartBitmap(chart, *options.plot_out, render::MakeImageBitmap);
-      }
+      const auto format = render::PictureFormatOfName(*options.plot_out);
+      render::SaveChartPicture(chart, *options.plot_out,
+                               format.value_or(render::PictureFormat::kBmp));
     } catch (const Exception& error) {
       ShowError(error);
       status = 1;

@@ -3,11 +3,8 @@
 #include <array>
 #include <cctype>
 
-#include "fit/line_models.h"
-#include "fit/linear.h"
+#include "fit/model_types.h"
 #include "fit/procedure.h"
-#include "fit/quadratic.h"
-#include "fit/refined_models.h"
 
 namespace tarvolen {
 namespace {
@@ -46,29 +43,9 @@ std::vector<std::string> ReportLines(const FitResult& result, char decimal_separ
 }
 
 FitResult RunFit(Model model, const FitTarget& target) {
-  switch (model) {
-    case Model::kLinear:
-      return fit::RunProcedure<fit::Linear>(model, target);
-    case Model::kQuadratic:
-      return fit::RunProcedure<fit::Quadratic>(model, target);
-    case Model::kCompound:
-      return fit::RunProcedure<fit::Compound>(model, target);
-    case Model::kLogarithmic:
-      return fit::RunProcedure<fit::Logarithmic>(model, target);
-    case Model::kExponential:
-      return fit::RunProcedure<fit::Exponential>(model, target);
-    case Model::kPower:
-      return fit::RunProcedure<fit::PowerModel>(model, target);
-    case Model::kGeometric:
-      return fit::RunProcedure<fit::Geometric>(model, target);
-    case Model::kGeometric2:
-      return fit::RunProcedure<fit::Geometric2>(model, target);
-    case Model::kInverse:
-      return fit::RunProcedure<fit::Inverse>(model, target);
-    case Model::kHyperbola:
-      return fit::RunProcedure<fit::Hyperbola>(model, target);
-  }
-  throw EFitError("Unknown model");
+  return fit::VisitModelType(model, [&](auto type) {
+    return fit::RunProcedure<typename decltype(type)::type>(model, target);
+  });
 }
 
 }  // namespace tarvolen

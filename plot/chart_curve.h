@@ -21,6 +21,12 @@ class ChartCurve : public CurveSink {
   // The current fitted curve, owned by the chart; null before the first fit.
   TLineSeries* Series() const { return series_; }
 
+  // Destroys the current curve, taking it off the chart; the next fit starts a new one.
+  void Remove();
+  // How many curves were started: a new series may reuse the old one's address, so this, not
+  // `Series()`, tells whether a fit got to replace the curve.
+  std::size_t Restarts() const { return restarts_; }
+
   void Restart() override;
   void Reserve(std::size_t count, bool descending) override;
   void Add(const double* xs, const double* ys, std::size_t count) override;
@@ -28,6 +34,7 @@ class ChartCurve : public CurveSink {
  private:
   TChart& chart_;
   TLineSeries* series_ = nullptr;
+  std::size_t restarts_ = 0;
 };
 
 }  // namespace tarvolen

@@ -88,19 +88,20 @@ grep -qF "$bin/tarvolen-fit-pictures" "$tmp/plot.log" && [ "$status" = 1 ] ||
   fail "without the installed picture program: status $status, $(cat "$tmp/plot.log")"
 mv "$tmp/tarvolen-fit-pictures" "$bin/"
 
-# Bash completion offers the options and the model names, and every name is a model.
+# Bash completion offers the options and the model names (and "all"), and tarvolen-fit knows
+# every name it offers.
 complete_words() {
   bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _tarvolen_fit
     printf "%s\n" "${COMPREPLY[@]}"' _ "$prefix/share/bash-completion/completions/tarvolen-fit" "$@"
 }
 options=$(complete_words "$bin/tarvolen-fit" --)
-for option in --model --curve --plot --decimal-separator --help --version; do
+for option in --model --stats --json --curve --plot --decimal-separator --help --version; do
   grep -qx -- "$option" <<<"$options" || fail "completion does not offer $option"
 done
 [ "$(complete_words "$bin/tarvolen-fit" --model geo | tr '\n' ' ')" = "geometric geometric2 " ] ||
   fail "completion of --model geo"
 models=$(complete_words "$bin/tarvolen-fit" --model "")
-[ "$(wc -l <<<"$models")" = 10 ] || fail "completion offers $(wc -l <<<"$models") models"
+[ "$(wc -l <<<"$models")" = 11 ] || fail "completion offers $(wc -l <<<"$models") models"
 for model in $models; do
   status=0
   "$bin/tarvolen-fit" --model "$model" "$examples/five-points.txt" >/dev/null 2>&1 || status=$?

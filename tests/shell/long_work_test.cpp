@@ -98,7 +98,18 @@ class CoreWindow {
       PlotDataPoints(chart_, grid_, '.', curve_.Series());
     });
   }
-  void Fit(Model model) { Run([&] { RunFit(model, {grid_, &curve_, fields_, memo_, '.'}); }); }
+  // A fit that fails before replacing the curve takes the old one away with the report.
+  void Fit(Model model) {
+    const std::size_t restarts = curve_.Restarts();
+    Run([&] {
+      try {
+        RunFit(model, {grid_, &curve_, fields_, memo_, '.'});
+      } catch (const Exception&) {
+        if (curve_.Restarts() == restarts) curve_.Remove();
+        throw;
+      }
+    });
+  }
   Shown Now() const {
     Shown shown{"", errors_, fields_, {}};
     for (const std::string& line : memo_.Lines()) shown.results += line + "\n";
@@ -281,7 +292,10 @@ TEST_F(LongWorkTest, WhileWorkRunsTheWindowAnswersAndOtherCommandsWait) {
   // A command reached another way waits too: it does nothing.
   form_->RunModel(Model::kQuadratic);
   form_->Button1Click();
+  ui().StringGrid1->selectAll();
+  QTest::keyClick(ui().StringGrid1, Qt::Key_Delete);
   ExpectSame(Now(), before);
+  EXPECT_EQ(form_->Grid().Cell(1, 1), "1");
 
   pipe.Finish("7 8\n8 9\n9 11\n");
   WaitByEvents();  // as a user waits: the window's own events apply the outcome
