@@ -11,12 +11,14 @@
 #include <cstring>
 #include <iostream>
 #include <new>
+#include <unistd.h>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/fast_start.h"
 #include "cli/outputs.h"
+#include "cli/progress_line.h"
 #include "cli/run_control.h"
 #include "cli/statistics_output.h"
 #include "common/errors.h"
@@ -106,7 +108,10 @@ constexpr const char* kUsage =
     "limit (its message, as the window's error box shows it, goes to standard error, control\n"
     "characters shown as \\xHH; \"Out of memory.\" when memory ran out); 2 on a usage error or\n"
     "refused outputs. Ctrl+C ends the run with \"interrupted\", leaving no partial file, as a\n"
-    "program ended by the signal (status 130 in the shell).\n";
+    "program ended by the signal (status 130 in the shell).\n"
+    "\n"
+    "When standard error is a terminal, a run that takes more than half a second shows there\n"
+    "what it does and how far it got, on one line that is erased before the report.\n";
 
 struct Options {
   Model model = Model::kLinear;
@@ -285,13 +290,23 @@ int RunCommand(const Options& options) {
   }
 #endif
 
+  // On a terminal, what a long run does; erased before anything else is written there.
+  std::optional<ProgressLine> progress;
+  if (ShowsProgressOn(STDERR_FILENO)) progress.emplace(STDERR_FILENO);
+  const auto erase_progress = [&] {
+    if (progress) progress->Erase();
+  };
+  ProgressObserver* const observer = progress ? &*progress : nullptr;
+
+  if (progress) progress->SetStage("loading");
   try {
     if (options.file == kStandardInputName) {
-      FillGridFromText(ReadStandardInputUntil('\0'), grid);
+      FillGridFromText(ReadStandardInputUntil('\0'), grid, Progress(observer));
     } else {
-      LoadDataFile(options.file, grid);
+      LoadDataFile(options.file, grid, Progress(observer));
     }
   } catch (const Exception& error) {
+    erase_progress();
     ShowError(error);
     if (options.json) {
       WriteStandardOutput(options.all_models ? std::string("[]\n")
@@ -302,7 +317,10 @@ int RunCommand(const Options& options) {
     return 1;
   }
 
-  if (options.all_models) return RunComparison(options, grid, separator);
+  if (options.all_models) {
+    erase_progress();
+    return RunComparison(options, grid, separator);
+  }
 
   int status = 0;
 #ifdef TARVOLEN_HAVE_RENDER
@@ -310,6 +328,7 @@ int RunCommand(const Options& options) {
     try {
       PlotDataPoints(chart, grid, separator, curve.Series());
     } catch (const Exception& error) {
+      erase_progress();
       ShowError(error);
       status = 1;
     }
@@ -319,16 +338,22 @@ int RunCommand(const Options& options) {
 
   // Without a picture or a curve file the samples are computed and checked but not kept.
   const bool keep_curve = options.plot_out.has_value() || options.curve_out.has_value();
-  const FitTarget target{grid, keep_curve ? &curve : nullptr, fields, memo, separator};
+  FitTarget target{grid, keep_curve ? &curve : nullptr, fields, memo, separator};
+  target.observer = observer;
+  if (progress) {
+    progress->SetStage("fitting the " + std::string(ModelName(options.model)) + " model");
+  }
   std::optional<FitResult> result;
   std::string fit_error;
   try {
     result = RunFit(options.model, target);
   } catch (const Exception& error) {
+    erase_progress();
     ShowError(error);
     fit_error = ErrorBoxText(error.what());
     status = 1;
   }
+  erase_progress();
   // Written before the outputs, which may be standard output too; a failure is reported when
   // standard output is closed.
   WriteStandardOutput(FitOutputText(options.model, memo.Lines(), result ? &*result : nullptr,

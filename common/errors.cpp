@@ -1,6 +1,7 @@
 #include "common/errors.h"
 
 #include <cstddef>
+#include <utility>
 
 namespace tarvolen {
 namespace {
@@ -32,6 +33,20 @@ std::size_t ControlLength(const std::string& text, std::size_t i) {
 }
 
 }  // namespace
+
+const char* Exception::what() const noexcept {
+  return cause_.empty() ? Message() : text_.c_str();
+}
+
+void Exception::SetCause(std::string cause) {
+  cause_ = std::move(cause);
+  text_.clear();
+  if (cause_.empty()) return;
+  text_ = Message();
+  if (text_.empty() || text_.back() != '.') text_ += '.';
+  text_ += ' ';
+  text_ += cause_;
+}
 
 std::string EscapeControlCharacters(std::string text) {
   std::size_t i = 0;

@@ -7,9 +7,25 @@ namespace tarvolen {
 
 // Every error the core raises carries the message the user sees; the window's top-level
 // handler shows it, the command-line program prints it. The core itself never prints.
+//
+// A message may be followed by its cause: one plain sentence, composed where the cause is known
+// (the row and column of a bad cell, the model and the value outside its domain). `what()` is
+// the message, then ". " (or just a blank after a message that ends in a full stop) and the
+// cause, so the message itself stays first and unchanged.
 class Exception : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+
+  const char* what() const noexcept override;
+  // The message without its cause.
+  const char* Message() const noexcept { return std::runtime_error::what(); }
+  const std::string& Cause() const noexcept { return cause_; }
+  // Sets the cause sentence (ending in a full stop); an empty text removes it.
+  void SetCause(std::string cause);
+
+ private:
+  std::string cause_;
+  std::string text_;  // message and cause, when there is a cause
 };
 
 // A cell text that is not a number: "'%s' is not a valid floating point value".

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <locale.h>
 
+#include <string>
+
 #include "common/errors.h"
 #include "common/fp_check.h"
 
@@ -69,6 +71,10 @@ bool ConvertWithLibrary(std::string_view text, std::size_t begin, std::size_t en
 }
 
 }  // namespace
+
+bool IsBlank(std::string_view text) {
+  return text.find_first_not_of(' ') == std::string_view::npos;
+}
 
 bool TryTextToFloat(std::string_view text, char sep, Extended& value) {
   std::size_t i = 0;
@@ -174,6 +180,17 @@ Extended TextToFloat(std::string_view text, char decimal_separator) {
   Extended value;
   if (!TryTextToFloat(text, decimal_separator, value)) ThrowNotAFloat(text);
   return value;
+}
+
+Extended CellToFloat(std::string_view text, char decimal_separator, int column, int row) {
+  Extended value;
+  if (TryTextToFloat(text, decimal_separator, value)) return value;
+  try {
+    ThrowNotAFloat(text);
+  } catch (EConvertError& error) {
+    error.SetCause("Row " + std::to_string(row) + ", column " + (column == 1 ? "X" : "Y") + ".");
+    throw;
+  }
 }
 
 std::string FloatToText(Extended value, char sep) {

@@ -23,8 +23,15 @@ struct FormatSettings {
 // zero divide, overflow); the inexact flag may be set.
 Extended TextToFloat(std::string_view text, char decimal_separator);
 
+// As TextToFloat for the text of the data grid's cell (column, row), X in column 1 and Y in
+// column 2: the conversion error is followed by the cell's place, "Row 3, column Y.".
+Extended CellToFloat(std::string_view text, char decimal_separator, int column, int row);
+
 // As TextToFloat, without the error: false when the text is not a number.
 bool TryTextToFloat(std::string_view text, char decimal_separator, Extended& value);
+
+// Whether `text` is empty or holds spaces only: no number at all, as opposed to a bad one.
+bool IsBlank(std::string_view text);
 
 // The conversion error for `text`.
 [[noreturn]] void ThrowNotAFloat(std::string_view text);

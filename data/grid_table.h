@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "data/shared_vector.h"
+
 namespace tarvolen {
 
 // The text cells behind the data grid `StringGrid1`, addressed by (column, row) from 0.
@@ -11,6 +13,10 @@ namespace tarvolen {
 // columns and keeps its text until overwritten; changing `RowCount` neither clears nor discards
 // any text; a cell never written reads as the empty text. Column 0 holds row numbers, column 1
 // X, column 2 Y; columns 3 and beyond are never shown.
+//
+// A copy is cheap: it shares the texts with the original until either of them is written, so a
+// copy handed to work on another thread may be read there while the original stays with the
+// window (see data/shared_vector.h).
 class GridTable {
  public:
   static constexpr int kColCount = 3;
@@ -57,10 +63,10 @@ class GridTable {
   int row_count_ = kInitialRowCount;
   int fixed_rows_ = 1;
   // The shown columns, each a vector grown on demand to the highest row written.
-  std::vector<std::string> columns_[kColCount];
+  SharedVector<std::string> columns_[kColCount];
   // Hidden columns (3 and beyond), by row: hidden_[row][col - 3]. Kept only because a load
   // stores them; nothing reads them back except `Cell`.
-  std::vector<std::vector<std::string>> hidden_;
+  SharedVector<std::vector<std::string>> hidden_;
 };
 
 // Exchange( X,Y): swaps the texts of columns 1 and 2 in rows 1 to RowCount - 1. Headers, row

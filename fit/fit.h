@@ -148,11 +148,17 @@ struct FitTarget {
 inline constexpr const char* kSingularMessage =
     "Singular matrix: the data do not determine the model's coefficients";
 
-// Runs one model's fit on the data rows 1..RowCount-1 of the grid: empties the results box,
-// solves, replaces the fitted curve by 20·n + 1 samples between the first and the last row's X,
-// computes the standard error and correlation coefficient and appends the report lines.
-// Throws the error that ended the fit; what the fit left behind then follows from the step that
-// failed (results box empty; curve and fields as far as the fit got).
+// Our own message for a grid without a single data row: the fit ends after its first pass, with
+// the results box empty and the chart unchanged.
+inline constexpr const char* kNoDataMessage = "No data points to fit";
+
+// Runs one model's fit on the n data rows among rows 1..RowCount-1 of the grid (rows whose X and
+// Y are both blank hold none): empties the results box, solves, replaces the fitted curve by
+// 20·n + 1 samples between the first and the last data row's X, computes the standard error and
+// correlation coefficient and appends the report lines.
+// Throws the error that ended the fit, with a sentence on its cause where one is known (see
+// fit/causes.h); what the fit left behind then follows from the step that failed (results box
+// empty; curve and fields as far as the fit got).
 FitResult RunFit(Model model, const FitTarget& target);
 
 }  // namespace tarvolen

@@ -37,35 +37,35 @@
 #include "common/huge_pages.h"
 #include "common/number_text.h"
 #include "common/parallel.h"
+#include "fit/causes.h"
 #include "fit/fit.h"
 #include "fit/power.h"
 
 namespace tarvolen::fit {
 
-// Reads the cells of one data row during the first pass, keeping the numbers.
+// Reads the cells of one data row during the first pass, keeping the numbers as data point
+// `index`. A cell that is not a number ends the fit with the conversion error, followed by the
+// cell's row and column.
 template <class T>
 class RowReader {
  public:
-  RowReader(const GridTable& grid, DataPoints& points, std::size_t index, char separator)
-      : grid_(grid), points_(points), index_(index), separator_(separator) {}
-  T X() {
-    const Extended x = TextToFloat(grid_.Cell(1, Row()), separator_);
-    if (points_.x.size() <= index_) points_.x.resize(index_ + 1);
-    points_.x[index_] = x;
-    return T(x);
-  }
-  T Y() {
-    const Extended y = TextToFloat(grid_.Cell(2, Row()), separator_);
-    if (points_.y.size() <= index_) points_.y.resize(index_ + 1);
-    points_.y[index_] = y;
-    return T(y);
-  }
+  RowReader(const GridTable& grid, DataPoints& points, std::size_t index, int row, char separator)
+      : grid_(grid), points_(points), index_(index), row_(row), separator_(separator) {}
+  T X() { return T(Read(1, points_.x)); }
+  T Y() { return T(Read(2, points_.y)); }
 
  private:
-  int Row() const { return static_cast<int>(index_) + 1; }
+  Extended Read(int column, std::vector<Extended>& values) {
+    const Extended value = CellToFloat(grid_.Cell(column, row_), separator_, column, row_);
+    if (values.size() <= index_) values.resize(index_ + 1);
+    values[index_] = value;
+    return value;
+  }
+
   const GridTable& grid_;
   DataPoints& points_;
   std::size_t index_;
+  int row_;
   char separator_;
 };
 
@@ -139,10 +139,12 @@ concept FitModel = HasPassSums<M> && HasFirstRow<M> && HasSolve<M> && HasCurve<M
 // Samples are computed plainly in chunks and committed in order when a chunk ends clean; a chunk
 // that was not clean is computed again one sample at a time, checked, adding each point, so the
 // curve ends just before the failing operation. When no sample reads the previous one, the
-// chunks of a round are spread over the work's threads.
+// chunks of a round are spread over the work's threads. When a sample fails, its X is left in
+// `failing_x` (when given).
 template <class SampleFn>
 void SampleCurve(CurveSink* curve, Extended first, Extended last, long long m, SampleFn&& sample,
-                 bool samples_independent, const WorkContext& work) {
+                 bool samples_independent, const WorkContext& work,
+                 Extended* failing_x = nullptr) {
   const Extended step = fp::RunChecked([&] {
     return ((fp::Checked(last) - fp::Checked(first)) / fp::Checked(static_cast<Extended>(m))).v;
   });
@@ -215,6 +217,7 @@ void SampleCurve(CurveSink* curve, Extended first, Extended last, long long m, S
         for (long long i = begin; i < end; ++i) {
           const fp::Checked x =
               fp::Checked(step) * fp::Checked(static_cast<Extended>(i)) + fp::Checked(first);
+          if (failing_x) *failing_x = x.v;
           const fp::Checked y = sample(x, prev_checked, memo);
           const double xd = fp::ToDouble(x);
           const double yd = fp::ToDouble(y);
@@ -242,41 +245,79 @@ struct CoefficientPair {
 };
 
 // What the first pass leaves for the solve step: the model's sums, the converted data rows and
-// n, the row count as an extended real.
+// n, their count as an extended real.
 template <class M>
 struct FirstPassResult {
   typename M::template Sums<Extended> sums{};
   DataPoints points;
   Extended n = 0;
+  int first_row = 0;  // the grid rows of the first and the last data point; 0 without any
+  int last_row = 0;
 };
 
-// Steps 2-3: the first pass over rows 1..n = RowCount - 1, each row converted and added to the
-// sums in the model's order. Throws the conversion error of the first bad text, or the error of
-// the first failing operation, naming the first row in row order.
+// The state of the first pass: the model's sums and the data points read so far.
 template <class M>
-FirstPassResult<M> FirstPass(const GridTable& grid, char separator, const WorkContext& work = {}) {
+struct FirstPassState {
+  template <class T>
+  struct Of {
+    typename M::template Sums<T> sums;
+    std::size_t points;
+  };
+};
+
+// Whether grid row `row` holds no data point: its X and Y are both blank. Every reader of the
+// data leaves such rows out, so that a grid with rows still to be typed can be fitted.
+inline bool IsEmptyDataRow(const GridTable& grid, int row) {
+  return IsBlank(grid.Cell(1, row)) && IsBlank(grid.Cell(2, row));
+}
+
+// Steps 2-3: the first pass over the data rows 1..RowCount - 1 that are not empty (n of them),
+// each converted and added to the sums in the model's order. Throws the conversion error of the
+// first bad text, or the error of the first failing operation, naming the first row in row order;
+// `failing_row`, when given, then holds the grid row of a failing operation.
+template <class M>
+FirstPassResult<M> FirstPass(const GridTable& grid, char separator, const WorkContext& work = {},
+                             int* failing_row = nullptr) {
   FirstPassResult<M> result;
-  const int n = grid.RowCount() - 1;
-  const auto rows = static_cast<std::size_t>(std::max(n, 0));
-  result.n = static_cast<Extended>(n);
-  // Room for every row, filled as the rows are read: a long grid whose first row is bad costs
+  const int rows = std::max(grid.RowCount() - 1, 0);
+  std::size_t count = 0;
+  for (int row = 1; row <= rows; ++row) {
+    if (IsEmptyDataRow(grid, row)) continue;
+    if (count++ == 0) result.first_row = row;
+    result.last_row = row;
+  }
+  const bool skips_rows = count != static_cast<std::size_t>(rows);
+  result.n = static_cast<Extended>(count);
+  // Room for every point, filled as the rows are read: a long grid whose first row is bad costs
   // no memory for the rest.
-  ReserveOnHugePages(result.points.x, rows);
-  ReserveOnHugePages(result.points.y, rows);
-  fp::GuardedRows<M::template Sums>(
-      0, rows, result.sums,
+  ReserveOnHugePages(result.points.x, count);
+  ReserveOnHugePages(result.points.y, count);
+  typename FirstPassState<M>::template Of<Extended> state{};
+  const auto row_count = static_cast<std::size_t>(rows);
+  fp::GuardedRows<FirstPassState<M>::template Of>(
+      0, row_count, state,
       [&](auto tag, auto& s, std::size_t i) {
         using T = decltype(tag);
-        RowReader<T> row(grid, result.points, i, separator);
-        M::FirstRow(s, row, T(result.n));
+        const int row = static_cast<int>(i) + 1;
+        if (skips_rows && IsEmptyDataRow(grid, row)) return;
+        if constexpr (std::is_same_v<T, fp::Checked>) {
+          if (failing_row) *failing_row = row;
+        }
+        RowReader<T> reader(grid, result.points, s.points, row, separator);
+        M::FirstRow(s.sums, reader, T(result.n));
+        ++s.points;
       },
-      [&](std::size_t first) { work.progress.Report(first, rows); });
+      [&](std::size_t first) { work.progress.Report(first, row_count); });
+  result.sums = state.sums;
   return result;
 }
 
-// The whole procedure for one model.
+// Steps 1-11 of the procedure for one model. `first` receives the first pass's result and
+// `failure` what the steps knew as they went, both the caller's, so that the cause of an error
+// can be told after it left the steps.
 template <FitModel M>
-FitResult RunProcedure(Model model, const FitTarget& target) {
+FitResult RunSteps(Model model, const FitTarget& target, FirstPassResult<M>& first,
+                   FitFailure& failure) {
   const GridTable& grid = target.grid;
   const char separator = target.decimal_separator;
   FitFields& fields = target.fields;
@@ -285,29 +326,56 @@ FitResult RunProcedure(Model model, const FitTarget& target) {
   // 1. Empty the results box.
   target.memo.Clear();
 
-  // 2-3. First pass over rows 1..n: convert X, then Y, and add to the sums.
-  const int n = grid.RowCount() - 1;
-  FirstPassResult<M> first = FirstPass<M>(grid, separator, work.Part(0, 0.25));
+  // 2-3. First pass over the data rows, those that are not empty: convert X, then Y, and add to
+  // the sums.
+  first = FirstPass<M>(grid, separator, work.Part(0, 0.25), &failure.row);
   const auto& sums = first.sums;
   const DataPoints& points = first.points;
+  const std::size_t n = points.Count();
+  failure.points = &points;
+  failure.stage = FitStage::kSolve;
+  if (n == 0) throw EFitError(kNoDataMessage);
 
   // 4. Solve (and refine).
   SolveContext solve{work.Part(0.25, 0.5), nullptr, std::nullopt};
-  const typename M::Coefficients c = M::Solve(sums, points, first.n, solve);
+  const typename M::Coefficients c = [&] {
+    try {
+      return M::Solve(sums, points, first.n, solve);
+    } catch (const Exception&) {
+      failure.refinement = solve.refinement;
+      throw;
+    }
+  }();
+  failure.stage = FitStage::kSampling;
 
   // 5. Replace the curve.
   if (target.curve) target.curve->Restart();
 
-  // 6. Sampling range: the first and the last row's X, in grid order.
-  fields.CurveXFirst = TextToFloat(grid.Cell(1, 1), separator);
-  fields.CurveXLast = TextToFloat(grid.Cell(1, n), separator);
+  // 6. Sampling range: the X of the first and the last data row, in grid order.
+  fields.CurveXFirst = TextToFloat(grid.Cell(1, first.first_row), separator);
+  fields.CurveXLast = TextToFloat(grid.Cell(1, first.last_row), separator);
+  failure.curve_first = fields.CurveXFirst;
+  failure.curve_last = fields.CurveXLast;
 
   // 7. Sample the curve: 20 points per data row, m + 1 in all.
-  const long long m = 20LL * n;
-  SampleCurve(
-      target.curve, fields.CurveXFirst, fields.CurveXLast, m,
-      [&](auto x, auto previous_y, LnMemo& memo) { return M::Sample(c, x, previous_y, memo); },
-      !kSampleReadsPrevious<M>, work.Part(0.5, 0.8));
+  const long long m = 20LL * static_cast<long long>(n);
+  const auto sample = [&](auto x, auto previous_y, LnMemo& memo) {
+    return M::Sample(c, x, previous_y, memo);
+  };
+  try {
+    SampleCurve(target.curve, fields.CurveXFirst, fields.CurveXLast, m, sample,
+                !kSampleReadsPrevious<M>, work.Part(0.5, 0.8), &failure.sample_x);
+  } catch (const EOverflow&) {
+    // The value there, when it is only too large for the chart's doubles.
+    LnMemo memo;
+    Extended y = 0;
+    if (fp::RanClean([&] { y = sample(failure.sample_x, Extended(0), memo); }, y)) {
+      failure.sample_y = y;
+    }
+    throw;
+  }
+  failure.stage = FitStage::kSecondPass;
+  for (const ReportValue& value : M::Report(c)) failure.coefficients.push_back(value.value);
 
   // 8-9. Second pass: the statistics on the untransformed Y.
   fields.StdError = 0;
@@ -332,6 +400,7 @@ FitResult RunProcedure(Model model, const FitTarget& target) {
     LnMemo memo;
     fp::GuardedRows<SecondPassSums>(begin, end, stats, [&](auto tag, auto& s, std::size_t i) {
       using T = decltype(tag);
+      if constexpr (std::is_same_v<T, fp::Checked>) failure.point = i;
       const T x = points.x[i];
       const T y = points.y[i];
       const T yhat = fitted_clean ? T(fitted[i - begin]) : M::Fitted(c, x, memo);
@@ -345,12 +414,13 @@ FitResult RunProcedure(Model model, const FitTarget& target) {
     });
   }
   second.progress.Report(points.Count(), points.Count());
+  failure.stage = FitStage::kStatistics;
 
   // 10. Statistics: the divisor is n - 2 for every model.
   fields.StdError = stats.sse;
   fp::RunChecked([&] {
     fields.StdError =
-        fp::Sqrt(fp::Checked(fields.StdError) / fp::Checked(static_cast<Extended>(n - 2))).v;
+        fp::Sqrt(fp::Checked(fields.StdError) / fp::Checked(static_cast<Extended>(n) - 2)).v;
     fields.CorrCoef = fp::Sqrt(fp::Checked(stats.ssr) / fp::Checked(stats.sst)).v;
   });
 
@@ -373,6 +443,26 @@ FitResult RunProcedure(Model model, const FitTarget& target) {
   result.points = std::move(first.points);
   for (const std::string& line : ReportLines(result, separator)) target.memo.Add(line);
   return result;
+}
+
+// The whole procedure for one model: its steps, and the cause of an error that ends them, told
+// from what they knew (see fit/causes.h).
+template <FitModel M>
+FitResult RunProcedure(Model model, const FitTarget& target) {
+  FitFailure failure;
+  failure.model = model;
+  failure.separator = target.decimal_separator;
+  failure.grid = &target.grid;
+  FirstPassResult<M> first;
+  try {
+    return RunSteps<M>(model, target, first, failure);
+  } catch (Exception& error) {
+    if (error.Cause().empty()) {
+      failure.floating_point = dynamic_cast<const EMathError*>(&error) != nullptr;
+      error.SetCause(FailureCause(failure));
+    }
+    throw;
+  }
 }
 
 }  // namespace tarvolen::fit

@@ -9,6 +9,7 @@ void ChartCurve::Remove() {
 
 void ChartCurve::Restart() {
   Remove();
+  ++restarts_;
   TLineSeries& curve = chart_.CreateSeries<TLineSeries>();
   series_ = &curve;
   curve.SetParentChart(&chart_);

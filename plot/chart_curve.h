@@ -23,6 +23,9 @@ class ChartCurve : public CurveSink {
 
   // Destroys the current curve, taking it off the chart; the next fit starts a new one.
   void Remove();
+  // How many curves were started: a new series may reuse the old one's address, so this, not
+  // `Series()`, tells whether a fit got to replace the curve.
+  std::size_t Restarts() const { return restarts_; }
 
   void Restart() override;
   void Reserve(std::size_t count, bool descending) override;
@@ -31,6 +34,7 @@ class ChartCurve : public CurveSink {
  private:
   TChart& chart_;
   TLineSeries* series_ = nullptr;
+  std::size_t restarts_ = 0;
 };
 
 }  // namespace tarvolen

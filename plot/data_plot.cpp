@@ -33,7 +33,33 @@ class ReleaseUnlistedOnExit {
 
 }  // namespace
 
-void PlotDataPoints(TChart& chart, const GridTable& grid, char decimal_separator,
+void AddDataPoints(TChartSeries& series, const GridTable& grid, char decimal_separator,
+                   const Progress& progress) {
+  const int rows = grid.RowCount() - 1;
+  // Room for the rows that hold both texts at most: a grid of many empty rows takes none.
+  const int filled = std::min({rows, grid.StoredRows(1) - 1, grid.StoredRows(2) - 1});
+  std::vector<double> xs;
+  std::vector<double> ys;
+  xs.reserve(static_cast<std::size_t>(std::max(filled, 0)));
+  ys.reserve(static_cast<std::size_t>(std::max(filled, 0)));
+  constexpr int kChunkRows = 1 << 14;
+  for (int row = 1; row <= rows; ++row) {
+    if (row % kChunkRows == 1) {
+      progress.Report(static_cast<std::size_t>(row - 1), static_cast<std::size_t>(rows));
+    }
+    const std::string& x_text = grid.Cell(1, row);
+    const std::string& y_text = grid.Cell(2, row);
+    if (x_text.empty() || y_text.empty() || (IsBlank(x_text) && IsBlank(y_text))) continue;
+    const Extended x = CellToFloat(x_text, decimal_separator, 1, row);
+    const Extended y = CellToFloat(y_text, decimal_separator, 2, row);
+    xs.push_back(ToChartValue(x));
+    ys.push_back(ToChartValue(y));
+  }
+  series.AddPoints(xs.data(), ys.data(), xs.size());
+  progress.Report(static_cast<std::size_t>(rows), static_cast<std::size_t>(rows));
+}
+
+void ShowDataPoints(TChart& chart, const std::function<void(TPointSeries&)>& fill,
                     const TChartSeries* curve_series) {
   chart.SetColor(clInactiveCaptionText);
   chart.SetBevelOuter(TPanelBevel::bvNone);
@@ -47,25 +73,15 @@ void PlotDataPoints(TChart& chart, const GridTable& grid, char decimal_separator
 
   chart.ClearSeriesList();
   const ReleaseUnlistedOnExit release(chart, curve_series);
-
-  const int rows = grid.RowCount() - 1;
-  // Room for the rows that hold both texts at most: a grid of many empty rows takes none.
-  const int filled = std::min({rows, grid.StoredRows(1) - 1, grid.StoredRows(2) - 1});
-  std::vector<double> xs;
-  std::vector<double> ys;
-  xs.reserve(static_cast<std::size_t>(std::max(filled, 0)));
-  ys.reserve(static_cast<std::size_t>(std::max(filled, 0)));
-  for (int row = 1; row <= rows; ++row) {
-    const std::string& x_text = grid.Cell(1, row);
-    const std::string& y_text = grid.Cell(2, row);
-    if (x_text.empty() || y_text.empty()) continue;
-    const Extended x = TextToFloat(x_text, decimal_separator);
-    const Extended y = TextToFloat(y_text, decimal_separator);
-    xs.push_back(ToChartValue(x));
-    ys.push_back(ToChartValue(y));
-  }
-  points.AddPoints(xs.data(), ys.data(), xs.size());
+  fill(points);
   chart.AppendSeries(&points);
+}
+
+void PlotDataPoints(TChart& chart, const GridTable& grid, char decimal_separator,
+                    const TChartSeries* curve_series) {
+  ShowDataPoints(
+      chart, [&](TPointSeries& points) { AddDataPoints(points, grid, decimal_separator); },
+      curve_series);
 }
 
 }  // namespace tarvolen

@@ -146,6 +146,18 @@ void TChartSeries::ReservePoints(std::size_t count, bool descending) {
   y_.Reserve(count, descending);
 }
 
+void TChartSeries::TakePoints(TChartSeries& other) {
+  Clear();
+  x_.Swap(other.x_);
+  y_.Swap(other.y_);
+  y_extremes_known_ = other.y_extremes_known_;
+  min_y_ = other.min_y_;
+  max_y_ = other.max_y_;
+  other.ExtremesChanged();
+  other.Changed();
+  Changed();
+}
+
 void TChartSeries::Clear() {
   x_.Clear();
   y_.Clear();

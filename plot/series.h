@@ -77,6 +77,10 @@ class TChartSeries {
   // Makes room for `count` more points arriving in ascending (or descending) X.
   void ReservePoints(std::size_t count, bool descending);
   void Clear();
+  // Takes the points of `other` in place of its own, without copying them (points gathered
+  // apart from the chart, on another thread, say), and the extremes of Y found there, if any;
+  // `other` is left without points.
+  void TakePoints(TChartSeries& other);
 
   // Pixels the series needs between its extreme values and the axis ends: at the left and
   // right ends of its horizontal axis, at the top and bottom of its vertical one.

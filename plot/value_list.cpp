@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "common/huge_pages.h"
 
@@ -93,6 +94,13 @@ void TChartValueList::Reserve(std::size_t count, bool at_front) {
   } else if (capacity_ - end_ < count) {
     Regrow(begin_, count);
   }
+}
+
+void TChartValueList::Swap(TChartValueList& other) noexcept {
+  std::swap(data_, other.data_);
+  std::swap(capacity_, other.capacity_);
+  std::swap(begin_, other.begin_);
+  std::swap(end_, other.end_);
 }
 
 void TChartValueList::Clear() {

@@ -32,6 +32,8 @@ class TChartValueList {
   // Makes room for `count` more values at the back (`at_front` false) or at the front.
   void Reserve(std::size_t count, bool at_front);
   void Clear();
+  // Exchanges the values (and their storage) of the two lists.
+  void Swap(TChartValueList& other) noexcept;
 
  private:
   // Reallocates so that at least `front` free slots precede and `back` follow the values.

@@ -29,13 +29,17 @@
 #include "data/cell_block.h"
 #include "data/data_file.h"
 #include "data/data_save.h"
+#include "fit/causes.h"
 #include "plot/bitmap.h"
 #include "plot/data_plot.h"
 #include "render/painter_canvas.h"
 #include "render/picture_files.h"
+#include "shell/background_work.h"
 #include "shell/data_transfer.h"
+#include "shell/progress_panel.h"
 #include "shell/skin_frame.h"
 #include "shell/skin_painting.h"
+#include "shell/window_work.h"
 #include "ui_Unit1.h"
 
 namespace tarvolen {
@@ -75,6 +79,13 @@ FormatSettings SystemFormat() {
 // A colour of ours, system colours resolved to their fixed values.
 QColor ToColor(TColor color) { return render::ToQColor(ResolveColor(color)); }
 
+// How the grid's cells start their in-place editor.
+constexpr QAbstractItemView::EditTriggers kGridEditTriggers =
+    QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+    QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked;
+
+// Work shorter than this shows only the busy cursor: a bar that flashes up is no help.
+constexpr int kProgressDelayMs = 500;
 // The keys of the commands.
 const QKeySequence kLoadDataKey(Qt::CTRL | Qt::Key_O);
 const QKeySequence kSaveResultKey(Qt::CTRL | Qt::Key_S);
@@ -142,6 +153,7 @@ TForm1::TForm1(std::unique_ptr<TDialogs> dialogs, QWidget* parent)
   SetUpGrid();
   WireCommands();
   SetUpKeyboard();
+  SetUpBackgroundWork();
   FormCreate();
   RefreshViews();
   setAcceptDrops(true);
@@ -361,8 +373,7 @@ void TForm1::SetUpGrid() {
   view.setModel(grid_model_);
   view.setSelectionMode(QAbstractItemView::ContiguousSelection);
   view.setSelectionBehavior(QAbstractItemView::SelectItems);
-  view.setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                       QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+  view.setEditTriggers(kGridEditTriggers);
   view.setTabKeyNavigation(true);
   view.setCornerButtonEnabled(false);
   view.setWordWrap(false);
@@ -392,8 +403,10 @@ void TForm1::SetUpGrid() {
   auto* clear = new QAction(&view);
   clear->setShortcut(QKeySequence::Delete);
   clear->setShortcutContext(Qt::WidgetShortcut);
-  connect(clear, &QAction::triggered, this,
-          [this] { grid_model_->ClearCells(ui_->StringGrid1->selectionModel()->selection()); });
+  // Not while a load or fit runs: its outcome would not be of the data on screen.
+  connect(clear, &QAction::triggered, this, [this] {
+    if (!Busy()) grid_model_->ClearCells(ui_->StringGrid1->selectionModel()->selection());
+  });
   view.addAction(clear);
   // Tab moves from cell to cell; Ctrl+Tab and Ctrl+Shift+Tab leave the grid.
   const std::pair<QKeySequence, QWidget*> exits[] = {
@@ -458,6 +471,79 @@ void TForm1::WireCommands() {
   };
 }
 
+void TForm1::SetUpBackgroundWork() {
+  work_ = new TBackgroundWork(this);
+  // In the command tool bar, right of the tool buttons, above the chart.
+  progress_panel_ = new TProgressPanel(ui_->ToolBar2);
+  progress_panel_->setGeometry(472, 7, 305, 44);
+  progress_delay_ = new QTimer(this);
+  progress_delay_->setSingleShot(true);
+  progress_delay_->setInterval(kProgressDelayMs);
+  cancel_key_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  cancel_key_->setEnabled(false);
+  connect(work_, &TBackgroundWork::Started, this, [this] { WorkStarted(); });
+  connect(work_, &TBackgroundWork::Ended, this, [this] { WorkEnded(); });
+  connect(work_, &TBackgroundWork::Progressed, progress_panel_, &TProgressPanel::SetFraction);
+  connect(progress_delay_, &QTimer::timeout, this, [this] {
+    if (!work_->Busy()) return;
+    EnableCommands(false);
+    progress_panel_->show();
+    progress_panel_->raise();
+  });
+  connect(progress_panel_, &TProgressPanel::CancelClicked, this, [this] { CancelWork(); });
+  connect(cancel_key_, &QShortcut::activated, this, [this] { CancelWork(); });
+}
+
+bool TForm1::Busy() const { return work_->Busy(); }
+
+void TForm1::WaitUntilIdle() { work_->WaitUntilIdle(); }
+
+void TForm1::CancelWork() {
+  if (!work_->Busy()) return;
+  work_->Cancel();
+  progress_panel_->ShowCancelling();
+}
+
+void TForm1::RunInBackground(const QString& caption,
+                             std::function<void(ProgressObserver&)> work,
+                             std::function<void(std::exception_ptr error)> apply) {
+  progress_panel_->Begin(caption);
+  work_->Start(std::move(work), [this, apply = std::move(apply)](std::exception_ptr error) {
+    ShowOutcome([&] { apply(error); });
+  });
+}
+
+void TForm1::WorkStarted() {
+  QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+  // Nothing may change the grid until the work's outcome is in: no cell editor opens.
+  ui_->StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  cancel_key_->setEnabled(true);
+  progress_delay_->start();
+}
+
+void TForm1::WorkEnded() {
+  progress_delay_->stop();
+  progress_panel_->hide();
+  cancel_key_->setEnabled(false);
+  EnableCommands(true);
+  ui_->StringGrid1->setEditTriggers(kGridEditTriggers);
+  QGuiApplication::restoreOverrideCursor();
+}
+
+void TForm1::EnableCommands(bool enabled) {
+  for (const auto& [button, model] : ModelButtons()) button->setEnabled(enabled);
+  for (QWidget* control : std::initializer_list<QWidget*>{
+           ui_->Button1, ui_->SpeedButton3, ui_->SpeedButton4, ui_->SpeedButton5}) {
+    control->setEnabled(enabled);
+  }
+  // Every menu item but those that leave the data alone: Exit, Manual, HomePage.
+  for (QMenu* menu : {file_menu_, popup_menu1_, popup_menu2_}) {
+    for (QAction* action : menu->actions()) {
+      if (action->objectName() != u"Exit1"_qs) action->setEnabled(enabled);
+    }
+  }
+}
+
 void TForm1::PlaceCaptionButtons() {
   const TCaptionButtonPlaces places = CaptionButtonPlaces(width());
   ui_->ImgBtnMin->move(places.ImgBtnMin);
@@ -502,7 +588,12 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  event->accept();  // closing is always allowed; nothing is asked or saved
+  // Closing is always allowed; nothing is asked or saved, and running work is stopped.
+  if (work_->Busy()) {
+    work_->Cancel();
+    work_->WaitUntilIdle();
+  }
+  event->accept();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -538,9 +629,17 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 template <class Body>
 void TForm1::Command(Body&& body) {
+  // One command at a time: the running load or fit ends first (its controls show disabled once
+  // it takes long enough to notice).
+  if (work_->Busy()) return;
   // A button that takes no focus leaves the grid's in-place editor open: what the user typed
   // there counts.
   ui_->StringGrid1->CommitOpenEditor();
+  ShowOutcome(std::forward<Body>(body));
+}
+
+template <class Body>
+void TForm1::ShowOutcome(Body&& body) {
   QString message;
   try {
     body();
@@ -587,15 +686,33 @@ void TForm1::PlotDataPoints() {
 }
 
 void TForm1::LoadData(const std::optional<QString>& name) {
-  grid_.WriteHeaders();
-  grid_model_->Refresh();
-  if (name) {
-    RememberFolder(load_folder_, *name);
-    LoadDataFile(FileNameBytes(*name), grid_);
-    // New data start from automatic axes: a zoom made for the old data could hide them all.
-    chart_.UndoZoom();
-  }
-  PlotDataPoints();
+  if (name) RememberFolder(load_folder_, *name);
+  // The file goes into a grid of its own, which replaces the window's when the load is done.
+  auto work = name ? std::make_shared<LoadWork>(FileNameBytes(*name), EmptyGridLike(grid_),
+                                                DecimalSeparator())
+                   : std::make_shared<LoadWork>(std::nullopt, grid_, DecimalSeparator());
+  const QString caption = name ? u"Loading "_qs + QFileInfo(*name).fileName() + QChar(0x2026)
+                               : u"Plotting the data points\u2026"_qs;
+  RunInBackground(
+      caption, [work](ProgressObserver& observer) { work->Run(observer); },
+      [this, work](std::exception_ptr error) {
+        // The headers are written anew also when the file could not be read.
+        if (error || !work->path) grid_.WriteHeaders();
+        if (error) std::rethrow_exception(error);
+        if (work->path) {
+          grid_ = std::move(work->grid);
+          // New data start from automatic axes: a zoom made for the old data could hide them.
+          chart_.UndoZoom();
+        }
+        grid_model_->Refresh();
+        ShowDataPoints(
+            chart_,
+            [&](TPointSeries& points) {
+              if (work->plot_error) std::rethrow_exception(work->plot_error);
+              points.TakePoints(work->points);
+            },
+            curve_.Series());
+      });
 }
 
 QString TForm1::LoadFolder() const {
@@ -769,15 +886,26 @@ void TForm1::Button1Click() {
 
 void TForm1::RunModel(Model model) {
   Command([this, model] {
-    const TLineSeries* const previous = curve_.Series();
-    try {
-      RunFit(model, {grid_, &curve_, fields_, *memo_lines_, DecimalSeparator()});
-    } catch (...) {
-      // The fit emptied the results box: a curve it did not get to replace would stand beside
-      // an empty report as if it were this fit's, so it goes.
-      if (previous && curve_.Series() == previous) curve_.Remove();
-      throw;
-    }
+    auto work = std::make_shared<FitWork>(model, grid_, DecimalSeparator(), fields_);
+    RunInBackground(
+        u"Fitting the "_qs + QString::fromStdString(fit::ModelTitle(model)) +
+            u" model\u2026"_qs,
+        [work](ProgressObserver& observer) { work->Run(observer); },
+        [this, work](std::exception_ptr error) {
+          // What the fit did, as far as it got: the results box is always emptied first.
+          memo_lines_->Clear();
+          for (const std::string& line : work->lines.Lines()) memo_lines_->Add(line);
+          fields_ = work->fields;
+          if (TLineSeries* curve = work->curve.Series()) {
+            curve_.Restart();
+            curve_.Series()->TakePoints(*curve);
+          } else if (error) {
+            // The fit emptied the results box before it got to replace the curve: the old one
+            // would stand beside an empty report as if it were this fit's, so it goes.
+            curve_.Remove();
+          }
+          if (error) std::rethrow_exception(error);
+        });
   });
 }
 

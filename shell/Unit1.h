@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -17,12 +19,17 @@
 #include "shell/skin_resources.h"
 #include "shell/skin_widgets.h"
 
+class QShortcut;
+class QTimer;
+
 namespace Ui {
 class TForm1;
 }
 
 namespace tarvolen {
 
+class TBackgroundWork;
+class TProgressPanel;
 class TSkinMenuBarButton;
 
 // The results box `Memo1` as the fits write it: every line added ends with a line end.
@@ -38,7 +45,14 @@ class MemoLines : public ResultLines {
 
 // The main window: the data grid, the ten model buttons, the chart, the results box, the two
 // tool bars with the File and Help menus, and the skinned frame. Every command runs to its end
-// (or to its first error, which the window shows in an error box) before the next event.
+// (or to its first error, which the window shows in an error box) before the next command.
+//
+// Loads and fits run off the window's thread (shell/background_work.h), on copies of the grid's
+// texts; their outcome is applied when they end, exactly as it would have been had they run on
+// the window's thread. Meanwhile the window keeps painting and shows a busy cursor; after half a
+// second a progress bar with a Cancel button (Esc) appears and the commands show disabled. Other
+// commands wait: they do nothing while the work runs, and the grid takes no typing. A cancelled
+// command leaves the grid, chart and results as they were before it.
 class TForm1 : public QWidget {
   Q_OBJECT
 
@@ -89,6 +103,15 @@ class TForm1 : public QWidget {
   // Replots the data points from the grid (after every load, also a cancelled one).
   void PlotDataPoints();
 
+  // Whether a load or a fit is running off the window's thread.
+  bool Busy() const;
+  // Waits until the running load or fit has ended and its outcome is shown.
+  void WaitUntilIdle();
+  // Stops the running load or fit (as Cancel and Esc do): the window stays as it was before.
+  void CancelWork();
+  // The progress bar with its Cancel button.
+  TProgressPanel& ProgressPanel() { return *progress_panel_; }
+
   // The frame: built on creation and on every real size change; size changes are refused.
   void FormCreate();
   void FormResize();
@@ -101,9 +124,22 @@ class TForm1 : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Runs a command; an error it raises is shown in an error box and the window carries on.
+  // Runs a command, unless a load or a fit is still running; an error it raises is shown in an
+  // error box and the window carries on.
   template <class Body>
   void Command(Body&& body);
+  // Runs `body`, refreshes the views and shows the error it raised, if any.
+  template <class Body>
+  void ShowOutcome(Body&& body);
+  // Runs `work` off the window's thread, the progress panel naming it `caption`; `apply` then
+  // shows its outcome (and rethrows `error`, the error that ended the work, if any) unless the
+  // work was cancelled.
+  void RunInBackground(const QString& caption, std::function<void(ProgressObserver&)> work,
+                       std::function<void(std::exception_ptr error)> apply);
+  void WorkStarted();
+  void WorkEnded();
+  // Disables (or enables again) the commands that must wait for the running work.
+  void EnableCommands(bool enabled);
   void ShowError(const QString& message);
   // Load Data's work once the file is chosen; no name leaves the grid without data rows.
   void LoadData(const std::optional<QString>& name);
@@ -117,6 +153,7 @@ class TForm1 : public QWidget {
   // The row-number column just wide enough for the largest row number.
   void FitRowNumberColumn();
   void WireCommands();
+  void SetUpBackgroundWork();
   void PlaceCaptionButtons();
   // Manual: the compiled manual where a viewer is set up for it, else the HTML pages in the
   // browser or in the help window; an error when none of them can be shown.
@@ -144,6 +181,11 @@ class TForm1 : public QWidget {
   FitFields fields_;
   std::unique_ptr<MemoLines> memo_lines_;
   StringGridModel* grid_model_ = nullptr;
+
+  TBackgroundWork* work_ = nullptr;
+  TProgressPanel* progress_panel_ = nullptr;
+  QTimer* progress_delay_ = nullptr;
+  QShortcut* cancel_key_ = nullptr;
 
   QMenu* file_menu_ = nullptr;
   QMenu* help_menu_ = nullptr;

@@ -25,8 +25,11 @@ TEST_F(CliTest, ErrorsGoToStandardErrorAsTheErrorBoxShowsThem) {
   const std::string two = Write("two.txt", "1 2\n2 5\n");
   const std::string bad = Write("bad.txt", "1 2\n2 x\n");
   const std::pair<std::string, std::string> cases[] = {
-      {"--model 1 " + two, "Invalid floating point operation.\n"},  // SSE = 0: 0 / 0
-      {"--model 1 " + bad, "'x' is not a valid floating point value.\n"},
+      // SSE = 0: 0 / 0
+      {"--model 1 " + two,
+       "Invalid floating point operation. The Linear model needs at least 3 points (its "
+       "standard error divides by n - 2); the data hold 2.\n"},
+      {"--model 1 " + bad, "'x' is not a valid floating point value. Row 2, column Y.\n"},
       {"--model 1 " + (folder_ / "none.txt").string(),
        "Cannot open file \"" + (folder_ / "none.txt").string() + "\". No such file or directory.\n"},
       {"--model 1 " + folder_.string(),
@@ -91,7 +94,8 @@ TEST_F(CliTest, TheDecimalSeparatorFollowsTheOptionOrTheLocale) {
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.out.substr(0, 16), "a= 2,5\nb= 0,5\nSt");
   // In the C locale the comma is no separator.
-  EXPECT_EQ(Run("--model 1 " + comma).err, "'0,5' is not a valid floating point value.\n");
+  EXPECT_EQ(Run("--model 1 " + comma).err,
+            "'0,5' is not a valid floating point value. Row 1, column X.\n");
   // A locale with a decimal comma, when the machine has one.
   if (std::system("locale -a 2>/dev/null | grep -qi '^de_DE.utf8$'") == 0) {
     EXPECT_EQ(Run("--model 1 " + comma, "LC_ALL=de_DE.UTF-8").status, 0);

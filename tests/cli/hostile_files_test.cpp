@@ -17,17 +17,18 @@
 namespace tarvolen::testing {
 namespace {
 
-constexpr std::string_view kNotANumberTail = "' is not a valid floating point value.\n";
+constexpr std::string_view kNotANumberTail = "' is not a valid floating point value. Row ";
 
-// Standard error for a conversion error on `text`.
-std::string NotANumber(const std::string& text) {
-  return "'" + text + std::string(kNotANumberTail);
+// Standard error for a conversion error on `text` in the cell `where` ("Row 1, column X.").
+std::string NotANumber(const std::string& text, const std::string& where) {
+  return "'" + text + "' is not a valid floating point value. " + where + "\n";
 }
 
-// Without a single data row the linear fit has nothing to solve; it may say so, or fail on the
-// empty X of row 1.
+// Without a single data row the linear fit has nothing to solve, and says so.
 bool IsNoDataMessage(const std::string& err) {
-  return err == NotANumber("") || err == std::string(kSingularMessage) + ".\n";
+  return err == std::string(kNoDataMessage) +
+                    ". The Linear model needs at least 3 points, each a row with an X and a Y; "
+                    "rows whose X and Y are both empty are left out.\n";
 }
 
 // `size` bytes from a fixed seed; with `nul` false, no byte is 0.
@@ -51,15 +52,17 @@ TEST_F(CliTest, HostileContentEndsWithAMessage) {
       {"empty", "", ""},
       {"binary-zero", std::string(1000, '\0'), ""},
       // 4096 empty lines: rows without texts.
-      {"only-cr", std::string(4096, '\r'), NotANumber("")},
+      {"only-cr", std::string(4096, '\r'), ""},
       // Little-endian UTF-16 with a byte-order mark: the text ends at the first NUL.
-      {"utf16", std::string("\xFF\xFE" "1\0 \0" "2\0\n\0", 10), NotANumber("\xFF\xFE" "1")},
-      {"utf8-bom", "\xEF\xBB\xBF" "1 2\n2 4\n3 5\n", NotANumber("\xEF\xBB\xBF" "1")},
-      {"one-quote", "\"", NotANumber("")},
-      {"fields-only-in-hidden-columns", "\"\" \"\" 1 2\n", NotANumber("")},
+      {"utf16", std::string("\xFF\xFE" "1\0 \0" "2\0\n\0", 10),
+       NotANumber("\xFF\xFE" "1", "Row 1, column X.")},
+      {"utf8-bom", "\xEF\xBB\xBF" "1 2\n2 4\n3 5\n",
+       NotANumber("\xEF\xBB\xBF" "1", "Row 1, column X.")},
+      {"one-quote", "\"", ""},
+      {"fields-only-in-hidden-columns", "\"\" \"\" 1 2\n", ""},
       // Terminal codes in a cell (set the title, clear the screen) are shown, not obeyed.
       {"terminal-codes", "1 2\n\"\x1b]0;owned\x07\x1b[2J\" 3\n",
-       NotANumber("\\x1b]0;owned\\x07\\x1b[2J")},
+       NotANumber("\\x1b]0;owned\\x07\\x1b[2J", "Row 2, column X.")},
   };
   for (const Case& c : cases) {
     const Outcome o = Run("--model 1 " + Write(c.name, c.content));
@@ -79,7 +82,8 @@ TEST_F(CliTest, RandomBytesEndWithAConversionError) {
     const Outcome o = Run("--model linear " + Write("random", RandomBytes(10 << 20, nul)));
     EXPECT_EQ(o.status, 1) << nul;
     EXPECT_EQ(o.out, "");
-    EXPECT_TRUE(o.err.ends_with(kNotANumberTail)) << o.err.substr(0, 100);
+    EXPECT_NE(o.err.find(kNotANumberTail), std::string::npos) << o.err.substr(0, 100);
+    EXPECT_TRUE(o.err.ends_with(", column X.\n") || o.err.ends_with(", column Y.\n"));
   }
 }
 

@@ -79,7 +79,9 @@ TEST(ModelsCli, AFailedFitPrintsItsMessageAndExitsWithOne) {
   std::filesystem::remove(data);
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.out, "");
-  EXPECT_EQ(outcome.err, "Floating point division by zero.\n");
+  EXPECT_EQ(outcome.err,
+            "Floating point division by zero. The Compound model takes log10 y; row 2 has Y = 0, "
+            "and every Y must be above 0.\n");
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "cli/cli_fixture.h"
+#include "fit/fit.h"
 
 namespace tarvolen::testing {
 namespace {
@@ -247,8 +248,7 @@ TEST_F(CliOutputs, RunningOutOfMemoryEndsWithAMessage) {
   Write("line-ends.txt", std::string(3000000, '\n'));
   EXPECT_EQ(Shell("(" + limit + "exec $FIT --model 1 line-ends.txt > out 2> err)"), 1);
   EXPECT_NE(At("err"), "Out of memory.\n");
-  EXPECT_TRUE(At("err").ends_with("is not a valid floating point value.\n") ||
-              At("err").starts_with("Singular matrix")) << At("err");
+  EXPECT_TRUE(At("err").starts_with(kNoDataMessage)) << At("err");
 #endif
 }
 

@@ -28,5 +28,28 @@ TEST(ErrorBoxText, ShowsControlCharactersEscaped) {
   for (const auto& [message, shown] : cases) EXPECT_EQ(ErrorBoxText(message), shown) << shown;
 }
 
+// The cause follows the message, which stays first and unchanged.
+TEST(Exception, ShowsItsCauseAfterItsMessage) {
+  const struct {
+    std::string message, cause, shown;
+  } cases[] = {
+      {"'' is not a valid floating point value", "Row 3, column Y.",
+       "'' is not a valid floating point value. Row 3, column Y."},
+      {"Cannot open file \"a\". No such file or directory.", "Why.",
+       "Cannot open file \"a\". No such file or directory. Why."},
+      {"Floating point overflow", "", "Floating point overflow"},
+  };
+  for (const auto& c : cases) {
+    Exception error(c.message);
+    error.SetCause(c.cause);
+    EXPECT_EQ(std::string(error.what()), c.shown);
+    EXPECT_EQ(std::string(error.Message()), c.message);
+    EXPECT_EQ(error.Cause(), c.cause);
+    // A copy, as a rethrow on another thread makes, keeps both.
+    const Exception copy = error;
+    EXPECT_EQ(std::string(copy.what()), c.shown);
+  }
+}
+
 }  // namespace
 }  // namespace tarvolen

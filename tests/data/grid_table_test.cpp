@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
+
 namespace tarvolen {
 namespace {
 
@@ -67,6 +70,41 @@ TEST(GridTable, OnlyShownNonFixedCellsAreEditable) {
   grid.SetRowCount(4);
   EXPECT_TRUE(grid.IsEditable(1, 0));
   EXPECT_FALSE(grid.IsEditable(0, 0));
+}
+
+// A copy shares the texts until one side writes; each side then sees only its own writes, in
+// every kind of cell, also when the copy is read on another thread while the original changes.
+TEST(GridTable, ACopyKeepsItsTextsWhileTheOriginalChanges) {
+  GridTable grid;
+  constexpr int kRows = 100000;
+  grid.SetRowCount(kRows + 1);
+  for (int r = 1; r <= kRows; ++r) {
+    grid.SetCell(0, r, std::to_string(r));
+    grid.SetCell(1, r, std::to_string(r) + ".5");
+    grid.SetCell(2, r, std::to_string(2 * r));
+  }
+  grid.SetCell(4, 7, "hidden");
+  const GridTable copy = grid;
+  std::thread reader([&copy] {
+    for (int r = 1; r <= kRows; ++r) {
+      ASSERT_EQ(copy.Cell(1, r), std::to_string(r) + ".5");
+      ASSERT_EQ(copy.Cell(2, r), std::to_string(2 * r));
+    }
+  });
+  ExchangeXY(grid);
+  grid.SetCell(4, 7, "changed");
+  grid.SetCell(0, kRows + 5, "grown");
+  reader.join();
+  EXPECT_EQ(grid.Cell(1, 9), "18");
+  EXPECT_EQ(copy.Cell(1, 9), "9.5");
+  EXPECT_EQ(copy.Cell(4, 7), "hidden");
+  EXPECT_EQ(grid.Cell(4, 7), "changed");
+  EXPECT_EQ(copy.Cell(0, kRows + 5), "");
+  EXPECT_EQ(copy.StoredRows(0), kRows + 1);
+  // And the other way round: writing the copy leaves the original as it is.
+  GridTable second = grid;
+  second.SetCell(1, 1, "only in the copy");
+  EXPECT_EQ(grid.Cell(1, 1), "2");
 }
 
 TEST(ExchangeXY, SwapsColumnsOneAndTwoOfTheDataRowsOnly) {

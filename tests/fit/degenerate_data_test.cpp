@@ -32,7 +32,7 @@ class DegenerateData : public FitFixture {
         EXPECT_EQ(CheckReport(model, memo.Lines(), '.'), "");
         EXPECT_EQ(CheckCompleteCurve(CurveSeries(), fields, rows), "");
       } catch (const Exception& error) {
-        message = error.what();
+        message = error.Message();
         if (!IsNotAvailableYet(message)) {
           EXPECT_EQ(CheckFitError(error, '.'), "");
           EXPECT_TRUE(memo.Lines().empty());

@@ -33,12 +33,15 @@ class FitFixture : public ::testing::Test {
     SetGridRows(grid, rows);
   }
 
-  // Runs the fit; returns the message of the error that ended it, or "" on success.
+  // Runs the fit; returns the message of the error that ended it (without its cause, which
+  // `cause` then holds), or "" on success.
   std::string Fit(Model model, char separator = '.') {
+    cause.clear();
     try {
       RunFit(model, {grid, &curve, fields, memo, separator});
     } catch (const Exception& e) {
-      return e.what();
+      cause = e.Cause();
+      return e.Message();
     }
     return "";
   }
@@ -52,6 +55,7 @@ class FitFixture : public ::testing::Test {
   ChartCurve curve{chart};
   FitFields fields;
   StringResultLines memo;
+  std::string cause;  // of the error that ended the last Fit
 };
 
 }  // namespace tarvolen::testing

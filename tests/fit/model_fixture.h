@@ -42,6 +42,7 @@ class FitWindow : public FitFixture {
   using FitFixture::grid;
   using FitFixture::Lines;
   using FitFixture::memo;
+  using FitFixture::cause;
 
   // The number after the label in the report line that starts with `label`.
   long double Reported(const std::string& label) const {

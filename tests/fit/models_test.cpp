@@ -288,7 +288,7 @@ TEST(ModelFits, FailuresEndTheFitAtTheirStep) {
        {{"3", "2"}, {"3", "5"}, {"3", "11"}}, kZeroDivide, kPreviousCurve},
       {"every X 1", Model::kPower, {{"1", "2"}, {"1", "3"}, {"1", "4"}}, kInvalid,
        kPreviousCurve},
-      {"no rows", Model::kCompound, {}, kInvalid, kPreviousCurve},
+      {"no rows", Model::kCompound, {}, kNoDataMessage, kPreviousCurve},
       {"one row", Model::kExponential, {{"1", "2"}}, kInvalid, kPreviousCurve},
       // The start fits every point: q divides 0 by 0.
       {"every Y 1", Model::kCompound, {{"1", "1"}, {"2", "1"}, {"3", "1"}}, kInvalid,

@@ -23,9 +23,19 @@ inline bool IsNotAvailableYet(std::string_view message) {
   return message.ends_with(" model is not available yet");
 }
 
-// Empty when `error` is one of the system's messages; otherwise what is wrong with it.
+// Empty when `error` is one of the system's messages, followed by at most one plain sentence on
+// its cause; otherwise what is wrong with it.
 inline std::string CheckFitError(const Exception& error, char decimal_separator) {
-  const std::string message = error.what();
+  const std::string message = error.Message();
+  const std::string& cause = error.Cause();
+  if (!cause.empty()) {
+    if (cause.back() != '.' || cause.find(". ") != std::string::npos) {
+      return "not one sentence: " + cause;
+    }
+    for (const char c : cause) {
+      if (static_cast<unsigned char>(c) < 32) return "control character in: " + cause;
+    }
+  }
   if (dynamic_cast<const EConvertError*>(&error)) {
     constexpr std::string_view kTail = "' is not a valid floating point value";
     if (message.size() < kTail.size() + 1 || message.front() != '\'' ||

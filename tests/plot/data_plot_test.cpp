@@ -46,7 +46,8 @@ TEST(PlotDataPoints, PlotsRowsWithBothCellsAndSkipsTheRest) {
   TChart chart;
   ConfigureChart1(chart);
   const GridTable grid =
-      GridOf({{"3", "30"}, {"", "5"}, {"1", ""}, {" 1,5 ", "15"}, {"", ""}, {"2", "-2e1"}});
+      GridOf({{"3", "30"}, {"", "5"}, {"1", ""}, {" 1,5 ", "15"}, {"", ""}, {"  ", " "},
+              {"2", "-2e1"}});
   PlotDataPoints(chart, grid, ',', nullptr);
   ASSERT_EQ(chart.SeriesList().size(), 1u);
   const TChartSeries& points = *chart.SeriesList()[0];
@@ -84,7 +85,7 @@ TEST(PlotDataPoints, ABadCellLeavesTheChartEmpty) {
     const char* message;
   } cases[] = {
       {"not a number", {{"1", "2"}, {"3", "abc"}, {"5", "6"}},
-       "'abc' is not a valid floating point value"},
+       "'abc' is not a valid floating point value. Row 2, column Y."},
       {"beyond a double", {{"1", "2"}, {"1e400", "4"}}, "Floating point overflow"},
       {"beyond a double, negative", {{"1", "-1e309"}}, "Floating point overflow"},
   };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
@@ -21,6 +22,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -132,7 +134,12 @@ class MainWindowTest : public ::testing::Test {
   }
   void Load(const std::string& bytes) {
     answers_.open_name = Write("data.txt", bytes);
-    QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
+    Press(ui().SpeedButton3);
+  }
+  // Clicks a button and waits until the command it started has shown its outcome.
+  void Press(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+    form_->WaitUntilIdle();
   }
   std::size_t ListedSeries() const { return form_->Chart().SeriesList().size(); }
   bool AxesAutomatic() const {
@@ -234,36 +241,43 @@ TEST_F(MainWindowTest, EveryToolButtonNamesItsOwnCommandAndKey) {
   EXPECT_EQ(help_items, (QStringList{"Manual", "-", "HomePage"}));
 }
 
-TEST_F(MainWindowTest, TheEmptyGridAtStartCannotBeFitted) {
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+TEST_F(MainWindowTest, TheEmptyGridAtStartSaysWhatAFitNeeds) {
+  Press(ui().SpeedButton1);
   ASSERT_EQ(answers_.errors.size(), 1u);
   EXPECT_EQ(answers_.errors[0].first, "Tarvolen");  // not the executable's name
-  EXPECT_EQ(answers_.errors[0].second, "'' is not a valid floating point value.");
+  EXPECT_EQ(answers_.errors[0].second,
+            "No data points to fit. The Linear model needs at least 3 points, each a row with an "
+            "X and a Y; rows whose X and Y are both empty are left out.");
   EXPECT_EQ(Memo(), "");
   EXPECT_EQ(ListedSeries(), 0u);
 }
 
 TEST_F(MainWindowTest, TypedPairsFitWhenAModelButtonIsPressed) {
-  const char* rows[][2] = {{"1", "2"}, {"2", "4"}, {"3", "5"}, {"4", "4"}, {"5.0", "5"}};
-  // Only five of the twenty rows get values: the sixth stops the fit.
-  for (int r = 0; r < 5; ++r) {
-    Type(1, r + 1, rows[r][0]);
-    Type(2, r + 1, rows[r][1]);
+  // Five of the twenty rows get values, with an empty row and a blank one between them: the rows
+  // without data are left out, and the curve runs from the first point's X to the last one's.
+  const std::pair<int, std::array<const char*, 2>> rows[] = {
+      {2, {"1", "2"}}, {3, {"2", "4"}}, {5, {"3", "5"}}, {6, {"4", "4"}}, {9, {"5.0", "5"}}};
+  for (const auto& [row, texts] : rows) {
+    Type(1, row, texts[0]);
+    Type(2, row, texts[1]);
   }
-  EXPECT_EQ(Cell(1, 5), "5.0");
-  EXPECT_EQ(Cell(2, 5), "5");
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
-  ASSERT_EQ(answers_.errors.size(), 1u);
-  EXPECT_EQ(answers_.errors[0].second, "'' is not a valid floating point value.");
-
-  Load("1 2\n2 4\n3 5\n4 4\n5 5\n");
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
-  EXPECT_EQ(answers_.errors.size(), 1u);
+  Type(1, 7, " ");
+  Press(ui().SpeedButton1);
+  EXPECT_TRUE(answers_.errors.empty());
   EXPECT_EQ(Memo(),
             "a= 2.2\nb= 0.6\nStandard Error= 0.894427190999916\n"
             "correlation coefficient= 0.774596669241483\n");
-  EXPECT_EQ(ListedSeries(), 2u);  // the points, and the curve on top
+  ASSERT_NE(form_->CurveSeries(), nullptr);
   EXPECT_EQ(form_->CurveSeries()->Count(), 101u);
+  EXPECT_EQ(form_->CurveSeries()->XValues().First(), 1);
+  EXPECT_EQ(form_->CurveSeries()->XValues().Last(), 5);
+
+  // A row with only one of its cells still ends the fit, and the message says where.
+  Type(2, 4, "7");
+  Press(ui().SpeedButton1);
+  ASSERT_EQ(answers_.errors.size(), 1u);
+  EXPECT_EQ(answers_.errors[0].second, "'' is not a valid floating point value. Row 4, column X.");
+  EXPECT_EQ(Memo(), "");
 }
 
 TEST_F(MainWindowTest, TextStillInTheEditorCountsAndTheCurrentCellStays) {
@@ -273,7 +287,7 @@ TEST_F(MainWindowTest, TextStillInTheEditorCountsAndTheCurrentCellStays) {
   view.setCurrentIndex(view.model()->index(4, 1));
   view.setFocus();
   QTest::keyClicks(&view, "5");  // the editor stays open: no Return
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+  Press(ui().SpeedButton1);
   EXPECT_TRUE(answers_.errors.empty());
   EXPECT_EQ(Memo().left(6), "a= 2.2");
   EXPECT_EQ(view.currentIndex(), view.model()->index(4, 1));
@@ -282,25 +296,27 @@ TEST_F(MainWindowTest, TextStillInTheEditorCountsAndTheCurrentCellStays) {
 TEST_F(MainWindowTest, MessagesNameTheCellAsTheGridShowsIt) {
   Load("1 2\n2 3\xc3\xa9\n");  // "3é" in UTF-8
   ASSERT_EQ(answers_.errors.size(), 1u);
-  EXPECT_EQ(answers_.errors[0].second, QString::fromUtf8("'3\xc3\xa9' is not a valid floating point value."));
+  EXPECT_EQ(answers_.errors[0].second,
+            QString::fromUtf8("'3\xc3\xa9' is not a valid floating point value. Row 2, column Y."));
   Load("1 2\n2 3\xe9\n");  // "3é" in Latin-1: not UTF-8, shown byte for byte
   ASSERT_EQ(answers_.errors.size(), 2u);
-  EXPECT_EQ(answers_.errors[1].second, QString::fromUtf8("'3\xc3\xa9' is not a valid floating point value."));
+  EXPECT_EQ(answers_.errors[1].second,
+            QString::fromUtf8("'3\xc3\xa9' is not a valid floating point value. Row 2, column Y."));
   EXPECT_EQ(ui().StringGrid1->model()->data(ui().StringGrid1->model()->index(1, 1)).toString(),
             QString::fromUtf8("3\xc3\xa9"));
   Load("1 2\n2 \"\x1b]0;owned\x07\"\n");  // terminal codes are shown, not passed on
   ASSERT_EQ(answers_.errors.size(), 3u);
   EXPECT_EQ(answers_.errors[2].second,
-            "'\\x1b]0;owned\\x07' is not a valid floating point value.");
+            "'\\x1b]0;owned\\x07' is not a valid floating point value. Row 2, column Y.");
 }
 
 TEST_F(MainWindowTest, RunningOutOfMemoryShowsAnErrorAndTheWindowCarriesOn) {
   answers_.out_of_memory = true;
-  QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
+  Press(ui().SpeedButton3);
   ASSERT_EQ(answers_.errors.size(), 1u);
   EXPECT_EQ(answers_.errors[0].second, "Out of memory.");
   Load("1 2\n2 4\n3 5\n");
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+  Press(ui().SpeedButton1);
   EXPECT_EQ(answers_.errors.size(), 1u);
   EXPECT_TRUE(Memo().startsWith("a= "));
 }
@@ -333,19 +349,21 @@ TEST_F(MainWindowTest, LoadDataFillsTheGridAndPlotsThePoints) {
 TEST_F(MainWindowTest, EveryPlaceReachesLoadData) {
   answers_.open_name = Write("data.txt", "1 2\n2 3\n");
   form_->FileMenu().actions()[0]->trigger();
+  form_->WaitUntilIdle();
   EXPECT_EQ(form_->Grid().RowCount(), 3);
   answers_.open_name = Write("more.txt", "1 2\n2 3\n3 4\n");
   form_->GridPopupMenu().actions()[0]->trigger();
+  form_->WaitUntilIdle();
   EXPECT_EQ(form_->Grid().RowCount(), 4);
 }
 
 TEST_F(MainWindowTest, ACancelledLoadRewritesTheHeadersAndReplotsTheGrid) {
   Load("1 2\n2 4\n3 5\n");
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+  Press(ui().SpeedButton1);
   ASSERT_EQ(ListedSeries(), 2u);
   form_->Grid().SetCell(1, 0, "changed");
   answers_.open_name.reset();
-  QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
+  Press(ui().SpeedButton3);
   EXPECT_EQ(Cell(1, 0), "X");
   ASSERT_EQ(ListedSeries(), 1u);  // the curve is gone, the points are back
   EXPECT_EQ(form_->Chart().SeriesList()[0]->SeriesColor(), clYellow);
@@ -362,9 +380,11 @@ TEST_F(MainWindowTest, OpeningANamedFileLeavesTheWindowAsLoadDataDoes) {
     chosen_answers.open_name = name;
     TForm1 chosen(std::make_unique<FakeDialogs>(chosen_answers));
     chosen.Open1Click();
+    chosen.WaitUntilIdle();
     Answers named_answers;
     TForm1 named(std::make_unique<FakeDialogs>(named_answers));
     named.OpenFile(name);
+    named.WaitUntilIdle();
     EXPECT_TRUE(named_answers.open_folder.isNull());  // no dialog
     EXPECT_EQ(named_answers.errors, chosen_answers.errors);
     ASSERT_EQ(named.Grid().RowCount(), chosen.Grid().RowCount());
@@ -382,7 +402,7 @@ TEST_F(MainWindowTest, OpeningANamedFileLeavesTheWindowAsLoadDataDoes) {
 
 TEST_F(MainWindowTest, AFileThatCannotBeOpenedShowsItsError) {
   answers_.open_name = QString::fromStdString((folder_ / "missing.txt").string());
-  QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
+  Press(ui().SpeedButton3);
   ASSERT_EQ(answers_.errors.size(), 1u);
   EXPECT_EQ(answers_.errors[0].second,
             "Cannot open file \"" + *answers_.open_name + "\". No such file or directory.");
@@ -392,14 +412,15 @@ TEST_F(MainWindowTest, AFileThatCannotBeOpenedShowsItsError) {
 TEST_F(MainWindowTest, ABadCellShowsItsMessageAndEmptiesTheChart) {
   Load("1 2\n2 oops\n3 5\n");
   ASSERT_EQ(answers_.errors.size(), 1u);
-  EXPECT_EQ(answers_.errors[0].second, "'oops' is not a valid floating point value.");
+  EXPECT_EQ(answers_.errors[0].second,
+            "'oops' is not a valid floating point value. Row 2, column Y.");
   EXPECT_EQ(ListedSeries(), 0u);
   EXPECT_EQ(Cell(2, 2), "oops");
 }
 
 TEST_F(MainWindowTest, ExchangeSwapsTheColumns) {
   Load("1 2\n3 4\n");
-  QTest::mouseClick(ui().Button1, Qt::LeftButton);
+  Press(ui().Button1);
   EXPECT_EQ(Cell(1, 1), "2");
   EXPECT_EQ(Cell(2, 1), "1");
   EXPECT_EQ(Cell(1, 2), "4");
@@ -410,9 +431,9 @@ TEST_F(MainWindowTest, ExchangeSwapsTheColumns) {
 
 TEST_F(MainWindowTest, SaveResultWritesTheBoxWithCrLfLineEnds) {
   Load("1 2\n2 4\n3 5\n4 4\n5 5\n");
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+  Press(ui().SpeedButton1);
   answers_.save_name = QString::fromStdString((folder_ / "result.txt").string());
-  QTest::mouseClick(ui().SpeedButton4, Qt::LeftButton);
+  Press(ui().SpeedButton4);
   EXPECT_EQ(answers_.save_filters, QStringList{"TXT file(*.txt) (*.txt)"});
   EXPECT_EQ(Read(*answers_.save_name),
             "a= 2.2\r\nb= 0.6\r\nStandard Error= 0.894427190999916\r\n"
@@ -424,7 +445,7 @@ TEST_F(MainWindowTest, SaveResultWritesTheBoxWithCrLfLineEnds) {
   EXPECT_TRUE(answers_.errors.empty());
   // A cancelled dialog writes nothing.
   answers_.save_name.reset();
-  QTest::mouseClick(ui().SpeedButton4, Qt::LeftButton);
+  Press(ui().SpeedButton4);
   EXPECT_TRUE(answers_.errors.empty());
 }
 
@@ -432,8 +453,8 @@ TEST_F(MainWindowTest, SavingToADeviceWritesIntoIt) {
   const std::string device = (folder_ / "discard.bmp").string();
   if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) GTEST_SKIP() << "no mknod";
   answers_.save_name = QString::fromStdString(device);
-  QTest::mouseClick(ui().SpeedButton4, Qt::LeftButton);
-  QTest::mouseClick(ui().SpeedButton5, Qt::LeftButton);
+  Press(ui().SpeedButton4);
+  Press(ui().SpeedButton5);
   EXPECT_TRUE(answers_.errors.empty());
   struct stat info {};
   ASSERT_EQ(::lstat(device.c_str(), &info), 0);
@@ -442,7 +463,7 @@ TEST_F(MainWindowTest, SavingToADeviceWritesIntoIt) {
 
 TEST_F(MainWindowTest, SaveResultIntoAMissingFolderSaysSo) {
   answers_.save_name = QString::fromStdString((folder_ / "no" / "r.txt").string());
-  QTest::mouseClick(ui().SpeedButton4, Qt::LeftButton);
+  Press(ui().SpeedButton4);
   ASSERT_EQ(answers_.errors.size(), 1u);
   EXPECT_EQ(answers_.errors[0].second,
             "Cannot create file \"" + *answers_.save_name + "\". No such file or directory.");
@@ -464,7 +485,7 @@ TEST_F(MainWindowTest, SaveFigureWritesTheFormatOfTheNameOrTheFilter) {
   for (const auto& c : cases) {
     answers_.save_name = QString::fromStdString((folder_ / c.chosen).string());
     answers_.save_filter = c.filter;
-    QTest::mouseClick(ui().SpeedButton5, Qt::LeftButton);
+    Press(ui().SpeedButton5);
     const std::string bytes = Read(QString::fromStdString((folder_ / c.written).string()));
     EXPECT_EQ(bytes.substr(0, std::string(c.signature).size()), c.signature) << c.written;
     if (c.signature[0] != '<') {
@@ -513,6 +534,7 @@ void Drop(QWidget* target, const QList<QUrl>& urls,
   QDropEvent drop(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(target, &drop);
   QCoreApplication::processEvents();  // the load follows the drop
+  if (auto* form = dynamic_cast<TForm1*>(target->window())) form->WaitUntilIdle();
 }
 
 TEST_F(MainWindowTest, PastingABlockFillsTheGridFromTheCurrentCellAndReplotsIt) {
@@ -667,6 +689,7 @@ TEST_F(MainWindowTest, SaveDataWritesWhatLoadDataReadsBack) {
     loaded_answers.open_name = QString::fromStdString((folder_ / c.written).string());
     TForm1 loaded(std::make_unique<FakeDialogs>(loaded_answers));
     loaded.Open1Click();
+    loaded.WaitUntilIdle();
     for (int row = 1; row <= 20; ++row) {
       EXPECT_EQ(loaded.Grid().Cell(1, row), form_->Grid().Cell(1, row)) << c.written << row;
       EXPECT_EQ(loaded.Grid().Cell(2, row), form_->Grid().Cell(2, row)) << c.written << row;
@@ -681,7 +704,7 @@ TEST_F(MainWindowTest, SaveDataWritesWhatLoadDataReadsBack) {
 
 TEST_F(MainWindowTest, SaveDataSaysWhatTextCannotKeepAndWritesNothing) {
   answers_.open_name = Write("data.csv", "x,y\r\n1,\"two\r\nlines\"\r\n");
-  QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
+  Press(ui().SpeedButton3);
   answers_.errors.clear();
   answers_.save_name = QString::fromStdString((folder_ / "lines.txt").string());
   Named(form_->FileMenu(), "SaveData1").trigger();
@@ -702,10 +725,10 @@ TEST_F(MainWindowTest, ALoadLeavesNothingOfTheFileBefore) {
     answers_.errors.clear();
     const QString name = Write("next.txt", bytes);
     answers_.open_name = name;
-    QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
+    Press(ui().SpeedButton3);
     EXPECT_EQ(Cell(2, 3), "");
     EXPECT_EQ(Cell(3, 6), "");
-    QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+    Press(ui().SpeedButton1);
     const std::string out = (folder_ / "fit.out").string();
     const std::string command = std::string(TARVOLEN_FIT_EXE) + " --model 1 '" +
                                 name.toStdString() + "' >'" + out + "' 2>&1";
@@ -717,8 +740,8 @@ TEST_F(MainWindowTest, ALoadLeavesNothingOfTheFileBefore) {
 
 TEST_F(MainWindowTest, ManualAndHomePageGoToTheSystem) {
   answers_.viewers = {"application/vnd.ms-htmlhelp", "x-scheme-handler/https"};
-  QTest::mouseClick(ui().SpeedButton6, Qt::LeftButton);
-  QTest::mouseClick(ui().SpeedButton7, Qt::LeftButton);
+  Press(ui().SpeedButton6);
+  Press(ui().SpeedButton7);
   form_->HelpMenu().actions()[0]->trigger();
   form_->HelpMenu().actions()[2]->trigger();
   ASSERT_EQ(answers_.opened.size(), 4u);
@@ -878,9 +901,9 @@ namespace {
 // were no longer the data.
 TEST_F(MainWindowTest, ExchangeRedrawsThePointsAndRemovesTheCurve) {
   Load("1 10\n2 20\n3 35\n");
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+  Press(ui().SpeedButton1);
   ASSERT_EQ(ListedSeries(), 2u);
-  QTest::mouseClick(ui().Button1, Qt::LeftButton);
+  Press(ui().Button1);
   ASSERT_EQ(ListedSeries(), 1u);
   const TChartSeries& points = *form_->Chart().SeriesList()[0];
   ASSERT_EQ(points.Count(), 3u);
@@ -894,12 +917,12 @@ TEST_F(MainWindowTest, ExchangeRedrawsThePointsAndRemovesTheCurve) {
 // results box; what a failing fit draws of its own curve still stays.
 TEST_F(MainWindowTest, AFailedFitLeavesNoCurveOfAnotherFit) {
   answers_.open_name = QString(TARVOLEN_EXAMPLES) + "/cooling.txt";
-  QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
-  QTest::mouseClick(ui().SpeedButton9, Qt::LeftButton);  // compound
+  Press(ui().SpeedButton3);
+  Press(ui().SpeedButton9);  // compound
   ASSERT_EQ(ListedSeries(), 2u);
-  QTest::mouseClick(ui().SpeedButton10, Qt::LeftButton);  // logarithmic: ln 0
+  Press(ui().SpeedButton10);  // logarithmic: ln 0
   ASSERT_EQ(answers_.errors.size(), 1u);
-  EXPECT_EQ(answers_.errors[0].second, "Floating point division by zero.");
+  EXPECT_TRUE(answers_.errors[0].second.startsWith("Floating point division by zero. "));
   EXPECT_EQ(Memo(), "");
   EXPECT_EQ(ListedSeries(), 1u);
   EXPECT_EQ(form_->CurveSeries(), nullptr);
@@ -907,7 +930,7 @@ TEST_F(MainWindowTest, AFailedFitLeavesNoCurveOfAnotherFit) {
 
   // Two points: the linear curve is drawn, then the statistics fail.
   Load("1 2\n2 4\n");
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+  Press(ui().SpeedButton1);
   ASSERT_EQ(answers_.errors.size(), 2u);
   ASSERT_EQ(ListedSeries(), 2u);
   EXPECT_EQ(form_->CurveSeries()->Count(), 41u);
@@ -931,7 +954,7 @@ TEST_F(MainWindowTest, AutomaticScalingComesBackAfterTheWheelAndWithEveryLoad) {
 
   // A zoom survives a fit; a load, also of a file that fails, and an exchange start afresh.
   Drag(Qt::LeftButton, top_left, bottom_right);
-  QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
+  Press(ui().SpeedButton1);
   EXPECT_FALSE(AxesAutomatic());
   Load("100 1000\n200 2000\n");
   EXPECT_TRUE(AxesAutomatic());
@@ -940,12 +963,12 @@ TEST_F(MainWindowTest, AutomaticScalingComesBackAfterTheWheelAndWithEveryLoad) {
   EXPECT_TRUE(AxesAutomatic());
   Load("1 2\n2 3\n");
   Drag(Qt::LeftButton, top_left, bottom_right);
-  QTest::mouseClick(ui().Button1, Qt::LeftButton);
+  Press(ui().Button1);
   EXPECT_TRUE(AxesAutomatic());
   // A cancelled load keeps the data, and the zoom with them.
   Drag(Qt::LeftButton, top_left, bottom_right);
   answers_.open_name.reset();
-  QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
+  Press(ui().SpeedButton3);
   EXPECT_FALSE(AxesAutomatic());
 }
 
@@ -1017,12 +1040,14 @@ TEST_F(MainWindowTest, CommandKeysWorkFromTheGrid) {
   EXPECT_EQ(QApplication::focusWidget(), &view);
   answers_.open_name = Write("data.txt", "1 2\n2 4\n3 5\n4 4\n5 x\n");
   QTest::keyClick(&view, Qt::Key_O, Qt::ControlModifier);
+  form_->WaitUntilIdle();
   EXPECT_EQ(form_->Grid().RowCount(), 6);
   answers_.errors.clear();
   view.setCurrentIndex(view.model()->index(4, 1));
   QTest::keyClicks(&view, "5");  // the editor stays open
   QWidget* editor = QApplication::focusWidget();
   QTest::keyClick(editor, Qt::Key_1, Qt::ControlModifier);
+  form_->WaitUntilIdle();
   EXPECT_TRUE(answers_.errors.empty());
   EXPECT_EQ(Memo().left(6), "a= 2.2");
 
@@ -1086,6 +1111,7 @@ TEST_F(MainWindowTest, TabReachesEveryCommandButtonWithAVisibleMark) {
   Load("1 2\n2 4\n3 5\n4 4\n5 5\n");
   linear.setFocus(Qt::TabFocusReason);
   QTest::keyClick(&linear, Qt::Key_Space);
+  form_->WaitUntilIdle();
   EXPECT_EQ(Memo().left(6), "a= 2.2");
 }
 
@@ -1116,16 +1142,16 @@ TEST_F(MainWindowTest, MenuButtonsReturnToNormalWhenTheirMenuCloses) {
 // folder, whatever the user had chosen before.
 TEST_F(MainWindowTest, FileDialogsStartWhereTheUserWorks) {
   answers_.open_name.reset();
-  QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
+  Press(ui().SpeedButton3);
   ASSERT_TRUE(ExamplesFolder());
   EXPECT_EQ(answers_.open_folder, QString::fromStdString(*ExamplesFolder()));
-  QTest::mouseClick(ui().SpeedButton4, Qt::LeftButton);
+  Press(ui().SpeedButton4);
   EXPECT_EQ(answers_.save_folder, QDir::homePath());
 
   const QString here = QString::fromStdString(folder_.string());
   Load("1 2\n2 4\n3 5\n");
   answers_.open_name.reset();
-  QTest::mouseClick(ui().SpeedButton3, Qt::LeftButton);
+  Press(ui().SpeedButton3);
   EXPECT_EQ(answers_.open_folder, here);
   fs::create_directories(folder_ / "results");
   fs::create_directories(folder_ / "figures");
