@@ -231,6 +231,10 @@ template <bool kWide>
 
 }  // namespace detail
 
+// The integer nearest to t (ties to even), for |t| < 2^62: one x87 instruction, no call and no
+// change of the rounding mode.
+using detail::RoundToInt;
+
 // e^x. Overflow from x = 11356.523406294143950 on (the first x whose e^x rounds beyond the
 // extended range); a result below the normal range is rounded onto the denormal grid.
 [[gnu::always_inline]] inline Extended Exp(Extended x) {

@@ -33,36 +33,50 @@ T IntPower(T base, std::int64_t exponent) {
 // thread: it is never shared between threads, nor kept from one fit to the next.
 struct LnMemo {
   Extended base = 0;  // 0: nothing remembered
-  Extended ln = 0;
+  // ln base as the unevaluated sum ln_hi + ln_lo (fp::LnWide). Two fields rather than one
+  // pair: each is read back on its own, as it was stored, which the processor forwards from the
+  // store at once.
+  Extended ln_hi = 0;
+  Extended ln_lo = 0;
 };
 
-// ln base, from `memo` when it remembers this base (`memo` may be null).
+// fp::LnWide(base), from `memo` when it remembers this base (`memo` may be null).
+template <class T>
+ext::Extended2 LnWideOf(T base, LnMemo* memo) {
+  const Extended b = fp::Value(base);
+  if (!memo || !(b > 0)) return fp::LnWide(base);
+  if (b != memo->base) {
+    const ext::Extended2 ln = fp::LnWide(base);
+    memo->base = b;
+    memo->ln_hi = ln.hi;
+    memo->ln_lo = ln.lo;
+    return ln;
+  }
+  return {memo->ln_hi, memo->ln_lo};
+}
+
+// ln base (the same number as fp::Ln(base)), from `memo` when it remembers this base.
 template <class T>
 T LnOf(T base, LnMemo* memo) {
-  const Extended b = fp::Value(base);
-  if (!memo || !(b > 0)) return fp::Ln(base);
-  if (b != memo->base) {
-    const T ln = fp::Ln(base);
-    *memo = {b, fp::Value(ln)};
-  }
-  return T(memo->ln);
+  return T(LnWideOf(base, memo).hi);
 }
 
 // The general power function base^x of the fits:
 //   x = 0 gives 1; base = 0 with x > 0 gives 0;
 //   a whole x with |x| <= 2147483647 goes through IntPower (so a negative base is accepted);
-//   otherwise e^(x·ln base): a negative base is an invalid operation, a zero base with a
-//   negative x a division by zero.
+//   otherwise e^(x·ln base), of the exact product, rounded once: a negative base is an invalid
+//   operation, a zero base with a negative x a division by zero.
 template <class T>
 T Power(T base, T x, LnMemo* memo = nullptr) {
   const Extended xv = fp::Value(x);
   if (xv == 0) return T(Extended(1));
   if (fp::Value(base) == 0 && xv > 0) return T(Extended(0));
-  // rintl(x) == x exactly when x is whole, like truncl, without switching the rounding mode.
-  if (xv == rintl(xv) && fabsl(xv) <= 2147483647.0L) {
-    return IntPower(base, static_cast<std::int64_t>(xv));
+  // A quiet comparison first (a NaN is not whole), then x against its nearest integer.
+  if (__builtin_islessequal(fabsl(xv), 2147483647.0L)) {
+    const std::int64_t whole = ext::RoundToInt(xv);
+    if (static_cast<Extended>(whole) == xv) return IntPower(base, whole);
   }
-  return fp::Exp(x * LnOf(base, memo));
+  return fp::ExpOfProduct(x, LnWideOf(base, memo));
 }
 
 }  // namespace tarvolen
