@@ -162,7 +162,7 @@ inline Checked Abs(Checked x) { return Checked(fabsl(x.v)); }
 
 // ln x as an unevaluated sum of two extended reals (ext::LnWide); its high part is Ln(x). A
 // checked one tests the flags once both parts exist.
-inline ext::Extended2 LnWide(Extended x) { return ext::LnWide(x); }
+[[gnu::always_inline]] inline ext::Extended2 LnWide(Extended x) { return ext::LnWide(x); }
 inline ext::Extended2 LnWide(Checked x) {
   ext::Extended2 l = ext::LnWide(detail::Pin(x.v));
   l.lo = detail::Pin(l.lo);
@@ -170,10 +170,12 @@ inline ext::Extended2 LnWide(Checked x) {
   return l;
 }
 
-// e^(a·(ln.hi + ln.lo)) of the exact product, rounded once (ext::ExpOfProduct); faults as
-// Exp(a·ln.hi) with the product rounded.
-inline Extended ExpOfProduct(Extended a, ext::Extended2 ln) { return ext::ExpOfProduct(a, ln); }
-inline Checked ExpOfProduct(Checked a, ext::Extended2 ln) {
+// e^(a·(ln.hi + ln.lo)) of the exact product, rounded once (ext::ExpOfProduct), for a factor
+// made ready by ext::Ready; faults as Exp(a·ln.hi) with the product rounded.
+[[gnu::always_inline]] inline Extended ExpOfProduct(Extended a, const ext::ReadyFactor& ln) {
+  return ext::ExpOfProduct(a, ln);
+}
+inline Checked ExpOfProduct(Checked a, const ext::ReadyFactor& ln) {
   return detail::Done(ext::ExpOfProduct(detail::Pin(a.v), ln));
 }
 

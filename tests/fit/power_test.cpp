@@ -68,10 +68,10 @@ TEST(Power, FollowsTheRulesOfTheGeneralPowerFunction) {
   }
 }
 
-// A memo changes no value: the remembered logarithm of a base, in both of its parts, is the one
-// taken afresh, and a base that faults is never remembered.
+// A memo changes no value: the remembered logarithm of a base is the one taken afresh, and a base
+// that faults is never remembered.
 TEST(Power, TheLogarithmMemoGivesTheValuesOfAFreshLogarithm) {
-  const long double bases[] = {1.5L, 1.5L, 0.1L, -2, 1.5L, 0, 7e300L, 7e300L, 0x1p-16440L};
+  const long double bases[] = {1.5L, 1.5L, 0.1L, -2, -2, 1.5L, 0, 0, 7e300L, 7e300L, 0x1p-16440L};
   const long double exponents[] = {0.25L, -3.75L, 1e3L + 0.5L, 17.125L};
   LnMemo memo;
   for (const long double base : bases) {
@@ -86,7 +86,9 @@ TEST(Power, TheLogarithmMemoGivesTheValuesOfAFreshLogarithm) {
       EXPECT_EQ(fp::Raised(), fresh_raised);
       if (!std::isnan(fresh)) {
         EXPECT_EQ(remembered, fresh);
-        EXPECT_EQ(LnOf(base, &memo), fp::Ln(base)) << "the logarithm beside the power";
+        if (base > 0) {
+          EXPECT_EQ(memo.ln.hi, fp::Ln(base)) << "the remembered logarithm";
+        }
       }
     }
   }
