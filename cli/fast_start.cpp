@@ -9,6 +9,7 @@
 #include <iostream>
 #include <vector>
 
+#include "cli/outputs.h"
 #include "common/installation.h"
 
 namespace tarvolen {
@@ -28,7 +29,10 @@ void UseHugePagesForLargeFiles(int argc, char** argv, const std::string& data_fi
     return;
   }
   struct stat file {};
-  if (stat(data_file.c_str(), &file) != 0 || !S_ISREG(file.st_mode) || file.st_size < kLargeFile) {
+  // "-" is standard input: a large regular file redirected there counts as well.
+  const int found = data_file == kStandardInputName ? fstat(STDIN_FILENO, &file)
+                                                    : stat(data_file.c_str(), &file);
+  if (found != 0 || !S_ISREG(file.st_mode) || file.st_size < kLargeFile) {
     return;
   }
   const std::string value =

@@ -30,6 +30,7 @@
 #include "plot/data_plot.h"
 #ifdef TARVOLEN_HAVE_RENDER
 #include "render/painter_canvas.h"
+#include "render/picture_files.h"
 #endif
 
 namespace tarvolen {
@@ -40,6 +41,7 @@ constexpr const char* kUsage =
     "\n"
     "Loads FILE into the data grid as the window's Load Data command does, runs the fit of\n"
     "model M and prints its report lines, one per line, as the results box would show them.\n"
+    "FILE \"-\" reads the data from standard input.\n"
     "\n"
     "  --model M                the model: a number 1..10 or a name: linear, quadratic,\n"
     "                           compound, logarithmic, exponential, power, geometric,\n"
@@ -52,11 +54,12 @@ constexpr const char* kUsage =
     "                           fails before leaves OUT as it was\n"
     "  --plot OUT               also plot the data points as Load Data does, and after the fit\n"
     "                           write the chart as the window shows it (303 x 245 pixels) to\n"
-    "                           OUT: a 24-bit BMP file, or PNG when OUT ends in \".png\". Needs\n"
-    "                           no display. A data point that cannot be plotted is reported as\n"
-    "                           the window's error box would, and the fit still runs. Data\n"
-    "                           too far apart for the chart to draw (near +-1.797E308) are\n"
-    "                           reported on standard error, with exit status 1\n"
+    "                           OUT: a 24-bit BMP file, PNG when OUT ends in \".png\", an SVG\n"
+    "                           drawing when it ends in \".svg\". Needs no display. A data\n"
+    "                           point that cannot be plotted is reported as the window's\n"
+    "                           error box would, and the fit still runs. Data too far apart\n"
+    "                           for the chart to draw (near +-1.797E308) are reported on\n"
+    "                           standard error, with exit status 1\n"
     "  --decimal-separator C    the decimal separator of the numbers in FILE, in the report and\n"
     "                           on the chart's axes (default: the locale's, from LC_ALL /\n"
     "                           LC_NUMERIC / LANG)\n"
@@ -67,7 +70,9 @@ constexpr const char* kUsage =
     "  --version                show the version\n"
     "\n"
     "The grid starts as the window's does: 21 rows, headers \"X\" and \"Y\". Data files hold\n"
-    "one point per line, X then Y, separated by blanks or tabs.\n"
+    "one point per line, X then Y, separated by blanks or tabs; a FILE whose name ends in\n"
+    "\".csv\" holds comma-separated values (\";\" where the first line uses it, a first line of\n"
+    "column titles skipped). Standard input is read as blank-separated text.\n"
     "\n"
     "An output that is a regular file, or a name not yet taken, is replaced only once its new\n"
     "content is complete and on disk, keeping its permissions, owner and group; a symbolic link\n"
@@ -212,13 +217,6 @@ void WriteCurve(const std::string& path, const TLineSeries* curve, char separato
 }
 
 #ifdef TARVOLEN_HAVE_RENDER
-bool EndsWithPng(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string tail = name.substr(name.size() - 4);
-  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return tail == ".png";
-}
-
 // Draws the frame the window would paint now: the next frame's layout depends on it.
 void PaintAsWindow(TChart& chart) { render::RenderChartImage(chart); }
 #endif
@@ -245,7 +243,11 @@ int RunCommand(const Options& options) {
 #endif
 
   try {
-    LoadDataFile(options.file, grid);
+    if (options.file == kStandardInputName) {
+      FillGridFromText(ReadStandardInputUntil('\0'), grid);
+    } else {
+      LoadDataFile(options.file, grid);
+    }
   } catch (const Exception& error) {
     ShowError(error);
     return 1;
@@ -298,11 +300,9 @@ int RunCommand(const Options& options) {
         std::cerr << ErrorBoxText(*undrawable) << '\n';
         status = 1;
       }
-      if (EndsWithPng(*options.plot_out)) {
-        render::SaveChartPng(chart, *options.plot_out);
-      } else {
-        SaveChartBitmap(chart, *options.plot_out, render::MakeImageBitmap);
-      }
+      const auto format = render::PictureFormatOfName(*options.plot_out);
+      render::SaveChartPicture(chart, *options.plot_out,
+                               format.value_or(render::PictureFormat::kBmp));
     } catch (const Exception& error) {
       ShowError(error);
       status = 1;

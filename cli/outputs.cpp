@@ -1,6 +1,7 @@
 #include "cli/outputs.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -46,6 +47,13 @@ std::optional<FileKey> KeyOf(const std::string& path) {
   return std::nullopt;
 }
 
+// Standard input as the data file: the regular file it was redirected from, if any.
+std::optional<FileKey> KeyOfStandardInput() {
+  struct stat info {};
+  if (::fstat(STDIN_FILENO, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return FileKey{info.st_dev, info.st_ino, {}};
+}
+
 std::string Quoted(const std::string& path) {
   std::string quoted(1, '"');
   quoted.append(EscapeControlCharacters(path)).append(1, '"');
@@ -58,13 +66,15 @@ bool standard_output_failed = false;
 
 std::optional<std::string> OutputClash(const std::string& data_file,
                                        const std::vector<NamedOutput>& outputs) {
-  const std::optional<FileKey> input = KeyOf(data_file);
+  const bool standard_input = data_file == kStandardInputName;
+  const std::optional<FileKey> input = standard_input ? KeyOfStandardInput() : KeyOf(data_file);
   std::vector<std::optional<FileKey>> keys;
   for (const NamedOutput& output : outputs) {
     keys.push_back(KeyOf(output.path));
     if (keys.back() && keys.back() == input) {
       return output.option + " " + Quoted(output.path) + " is the data file " +
-             Quoted(data_file) + ": writing it would destroy the data";
+             (standard_input ? "(standard input)" : Quoted(data_file)) +
+             ": writing it would destroy the data";
     }
     for (std::size_t other = 0; other + 1 < keys.size(); ++other) {
       if (keys.back() && keys.back() == keys[other]) {

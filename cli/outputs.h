@@ -12,6 +12,9 @@
 
 namespace tarvolen {
 
+// The data file name that stands for standard input.
+inline constexpr const char* kStandardInputName = "-";
+
 struct NamedOutput {
   std::string option;  // "--curve", "--plot"
   std::string path;
@@ -20,8 +23,9 @@ struct NamedOutput {
 // The message that refuses the outputs when one of them is the data file or two of them are the
 // same file: the same regular file (device and inode, also through symbolic links and other
 // names), or the same name not created yet. Outputs that are written where they stand (devices,
-// pipes, the program's own descriptors such as /dev/stdout) are never refused. nullopt when
-// every output is a file of its own.
+// pipes, the program's own descriptors such as /dev/stdout) are never refused. A data file "-"
+// is standard input, which clashes with an output that is the regular file it was redirected
+// from. nullopt when every output is a file of its own.
 std::optional<std::string> OutputClash(const std::string& data_file,
                                        const std::vector<NamedOutput>& outputs);
 

@@ -42,8 +42,13 @@ class FileDescriptor {
   int fd_;
 };
 
+// `shown` is the name as the message shows it: a full path, or "standard input".
+[[noreturn]] void ThrowOpenShown(const std::string& shown, int error) {
+  throw EFOpenError("Cannot open file \"" + shown + "\". " + std::strerror(error));
+}
+
 [[noreturn]] void ThrowOpen(const std::string& path, int error) {
-  throw EFOpenError("Cannot open file \"" + FullPath(path) + "\". " + std::strerror(error));
+  ThrowOpenShown(FullPath(path), error);
 }
 
 [[noreturn]] void ThrowCreate(const std::string& path, int error) {
@@ -52,30 +57,24 @@ class FileDescriptor {
 
 constexpr std::size_t kFirstBlock = std::size_t{1} << 20;
 
-// Reads up to the end of the file or up to the first `stop` byte, when there is one.
-std::string ReadFile(const std::string& path, std::optional<char> stop) {
-  // Without O_NONBLOCK, opening a named pipe waits until some program opens it for writing:
-  // forever, when none does. Reads block as usual again afterwards.
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) ThrowOpen(path, errno);
-  struct stat info {};
-  if (::fstat(fd.get(), &info) != 0) ThrowOpen(path, errno);
-  if (S_ISDIR(info.st_mode)) ThrowOpen(path, EISDIR);
-  const int flags = ::fcntl(fd.get(), F_GETFL);
-  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) ThrowOpen(path, errno);
-
+// Reads `fd` up to its end or up to the first `stop` byte, when there is one. `claimed` is the
+// size a regular file claims, 0 for any other.
+std::string ReadDescriptor(int fd, const std::string& shown, std::size_t claimed,
+                           std::optional<char> stop) {
   // The size a regular file claims only caps the growth: a sparse file claims terabytes it
   // never delivers (and reading stops at the first `stop` byte anyway). Memory follows the bytes
   // read, doubling, so an honest file still ends in one block of its exact size.
-  const std::size_t claimed =
-      S_ISREG(info.st_mode) && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
   std::string bytes;
   char chunk[1 << 16];
   for (;;) {
-    const ssize_t got = ::read(fd.get(), chunk, sizeof chunk);
+    const ssize_t got = ::read(fd, chunk, sizeof chunk);
     if (got < 0) {
       if (errno == EINTR) continue;
-      ThrowOpen(path, errno);
+      if (errno == EAGAIN || errno == EWOULDBLOCK) {  // a descriptor handed over non-blocking
+        pollfd wait{fd, POLLIN, 0};
+        if (::poll(&wait, 1, -1) >= 0 || errno == EINTR) continue;
+      }
+      ThrowOpenShown(shown, errno);
     }
     if (got == 0) break;
     const auto count = static_cast<std::size_t>(got);
@@ -95,6 +94,24 @@ std::string ReadFile(const std::string& path, std::optional<char> stop) {
   return bytes;
 }
 
+std::size_t ClaimedSize(const struct stat& info) {
+  return S_ISREG(info.st_mode) && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+}
+
+// Reads up to the end of the file or up to the first `stop` byte, when there is one.
+std::string ReadFile(const std::string& path, std::optional<char> stop) {
+  // Without O_NONBLOCK, opening a named pipe waits until some program opens it for writing:
+  // forever, when none does. Reads block as usual again afterwards.
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) ThrowOpen(path, errno);
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0) ThrowOpen(path, errno);
+  if (S_ISDIR(info.st_mode)) ThrowOpen(path, EISDIR);
+  const int flags = ::fcntl(fd.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) ThrowOpen(path, errno);
+  return ReadDescriptor(fd.get(), FullPath(path), ClaimedSize(info), stop);
+}
+
 }  // namespace
 
 std::string FullPath(const std::string& path) {
@@ -106,6 +123,14 @@ std::string FullPath(const std::string& path) {
 std::string ReadWholeFile(const std::string& path) { return ReadFile(path, std::nullopt); }
 
 std::string ReadFileUntil(const std::string& path, char stop) { return ReadFile(path, stop); }
+
+std::string ReadStandardInputUntil(char stop) {
+  const std::string shown = "standard input";
+  struct stat info {};
+  if (::fstat(STDIN_FILENO, &info) != 0) ThrowOpenShown(shown, errno);
+  if (S_ISDIR(info.st_mode)) ThrowOpenShown(shown, EISDIR);
+  return ReadDescriptor(STDIN_FILENO, shown, ClaimedSize(info), stop);
+}
 
 namespace {
 

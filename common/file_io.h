@@ -18,6 +18,10 @@ std::string ReadWholeFile(const std::string& path);
 // without a writer reads as empty instead of waiting for one.
 std::string ReadFileUntil(const std::string& path, char stop);
 
+// As ReadFileUntil, from the program's standard input as it stands (a pipe, a terminal, a
+// file); its errors name the file "standard input".
+std::string ReadStandardInputUntil(char stop);
+
 // Where a write to a name lands, as WriteWholeFile sees it.
 struct SaveTarget {
   enum class Kind {

@@ -6,8 +6,35 @@
 #include <utility>
 
 #include "common/file_io.h"
+#include "data/load_rows.h"
 
 namespace tarvolen {
+
+namespace load_rows {
+
+std::string_view BeforeNul(std::string_view bytes) {
+  return bytes.substr(0, std::min(bytes.find('\0'), bytes.size()));
+}
+
+int StartLoad(GridTable& grid, std::size_t rows, std::size_t last_filled) {
+  constexpr std::size_t kMaxRows = std::numeric_limits<int>::max() - 1;
+  const int count = static_cast<int>(std::min(rows, kMaxRows));
+  grid.SetRowCount(count + 1);
+  grid.ClearRowsFrom(count + 1);
+  // Room for the rows that get cells, not for the empty lines after them: a file of a billion
+  // line ends costs the grid nothing.
+  grid.ReserveRows(static_cast<int>(std::min(last_filled, kMaxRows)) + 1);
+  return count;
+}
+
+void WriteRowNumber(GridTable& grid, int row) {
+  char number[16];
+  const auto result = std::to_chars(number, number + sizeof number, row);
+  grid.SetCell(0, row, std::string(number, result.ptr));
+}
+
+}  // namespace load_rows
+
 namespace {
 
 bool IsSeparator(char c) {
@@ -39,8 +66,8 @@ LineCount CountLines(std::string_view text) {
   return count;
 }
 
-// Splits one line into its fields and writes field j to cell (j, row).
-void FillRow(std::string_view line, int row, GridTable& grid) {
+template <class Sink>
+void SplitTextFields(std::string_view line, Sink&& sink) {
   std::size_t i = 0;
   const std::size_t n = line.size();
   int field = 1;
@@ -70,7 +97,7 @@ void FillRow(std::string_view line, int row, GridTable& grid) {
       while (i < n && !IsSeparator(line[i])) ++i;
       text.assign(line.substr(start, i - start));
     }
-    grid.SetCell(field, row, std::move(text));  // a field of many megabytes is not copied again
+    sink(field, std::move(text));  // a field of many megabytes is not copied again
     if (field == std::numeric_limits<int>::max()) break;
     ++field;
   }
@@ -78,41 +105,49 @@ void FillRow(std::string_view line, int row, GridTable& grid) {
 
 }  // namespace
 
+DataFormat DataFormatOfName(std::string_view file_name) {
+  constexpr std::string_view kCsv = ".csv";
+  if (file_name.size() < kCsv.size()) return DataFormat::kText;
+  const std::string_view tail = file_name.substr(file_name.size() - kCsv.size());
+  const bool csv = std::equal(tail.begin(), tail.end(), kCsv.begin(), [](char a, char b) {
+    return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+  });
+  return csv ? DataFormat::kCsv : DataFormat::kText;
+}
+
+void SplitTextLine(std::string_view line, const FieldSink& sink) {
+  SplitTextFields(line, sink);
+}
+
 void FillGridFromText(std::string_view bytes, GridTable& grid, const Progress& progress) {
-  const std::string_view text = bytes.substr(0, std::min(bytes.find('\0'), bytes.size()));
+  const std::string_view text = load_rows::BeforeNul(bytes);
   const LineCount count = CountLines(text);
-  const int max_rows = std::numeric_limits<int>::max() - 1;
-  const int line_count = static_cast<int>(std::min<std::size_t>(count.lines, max_rows));
-  grid.SetRowCount(line_count + 1);
-  // Room for the rows that get cells, not for the empty lines after them: a file of a billion
-  // line ends costs the grid nothing.
-  grid.ReserveRows(static_cast<int>(std::min<std::size_t>(count.last_filled, max_rows)) + 1);
+  const int line_count = load_rows::StartLoad(grid, count.lines, count.last_filled);
 
   const char* p = text.data();
   const char* const end = p + text.size();
-  char number[16];
-  constexpr int kChunkLines = 1 << 14;
-  const bool observed = progress.Observed();
   for (int row = 1; row <= line_count; ++row) {
-    if (observed && row % kChunkLines == 1) {
-      progress.Report(static_cast<std::size_t>(row - 1), static_cast<std::size_t>(line_count));
-    }
+    load_rows::ReportRow(progress, row, line_count);
     const char* brk = p;
     while (brk < end && *brk != '\r' && *brk != '\n') ++brk;
     const std::string_view line(p, static_cast<std::size_t>(brk - p));
-    if (!line.empty()) {
-      const auto result = std::to_chars(number, number + sizeof number, row);
-      grid.SetCell(0, row, std::string(number, result.ptr));
-      FillRow(line, row, grid);
-    }
+    load_rows::FillRow(grid, row, line.empty(),
+                       [line](auto&& sink) { SplitTextFields(line, sink); });
     p = brk;
     if (p < end) {
       ++p;
       if (*brk == '\r' && p < end && *p == '\n') ++p;
     }
   }
-  if (observed) {
-    progress.Report(static_cast<std::size_t>(line_count), static_cast<std::size_t>(line_count));
+  load_rows::ReportRow(progress, line_count + 1, line_count);
+}
+
+void FillGrid(std::string_view bytes, DataFormat format, GridTable& grid,
+              const Progress& progress) {
+  if (format == DataFormat::kCsv) {
+    FillGridFromCsv(bytes, grid, progress);
+  } else {
+    FillGridFromText(bytes, grid, progress);
   }
 }
 
@@ -120,7 +155,7 @@ void LoadDataFile(const std::string& path, GridTable& grid, const Progress& prog
   // The text ends at the first NUL: reading stops there too.
   const std::string bytes = ReadFileUntil(path, '\0');
   progress.CheckStop();
-  FillGridFromText(bytes, grid, progress);
+  FillGrid(bytes, DataFormatOfName(path), grid, progress);
 }
 
 }  // namespace tarvolen

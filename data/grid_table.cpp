@@ -59,6 +59,26 @@ void GridTable::SwapCells(int col_a, int col_b, int row) {
   std::swap(MutableCell(col_a, row), MutableCell(col_b, row));
 }
 
+void GridTable::ClearRowsFrom(int row) {
+  const auto keep = static_cast<std::size_t>(std::max(row, 0));
+  for (auto& column : columns_) {
+    if (column.size() > keep) column.resize(keep);
+  }
+  if (hidden_.size() > keep) hidden_.resize(keep);
+}
+
+void GridTable::ClearCellsFrom(int col, int row) {
+  if (row < 0) return;
+  const auto r = static_cast<std::size_t>(row);
+  for (int c = std::max(col, 0); c < kColCount; ++c) {
+    if (r < columns_[c].size()) columns_[c][r].clear();
+  }
+  if (r < hidden_.size()) {
+    const auto keep = static_cast<std::size_t>(std::max(col - kColCount, 0));
+    if (hidden_[r].size() > keep) hidden_[r].resize(keep);
+  }
+}
+
 void GridTable::ReserveRows(int rows) {
   const auto count = static_cast<std::size_t>(std::max(rows, 0));
   for (auto& column : columns_) ReserveOnHugePages(column, count);

@@ -34,6 +34,12 @@ class GridTable {
   // Swaps the texts of two cells of one row in the shown columns (0 to 2).
   void SwapCells(int col_a, int col_b, int row);
 
+  // Empties every cell of rows `row` and beyond, in every column (row numbers and hidden
+  // columns included): a load replaces the data.
+  void ClearRowsFrom(int row);
+  // Empties the cells of row `row` from column `col` on, hidden columns included.
+  void ClearCellsFrom(int col, int row);
+
   // Grows the stored rows of the shown columns ahead of a load of `rows` rows.
   void ReserveRows(int rows);
 

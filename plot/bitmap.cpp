@@ -42,17 +42,20 @@ void TBitmap::ReadRowBgr(int y, std::uint8_t* bgr) const {
   }
 }
 
+void DrawChartForExport(TChart& chart, Canvas& canvas, const Rect& rect) {
+  const UnbufferedFrame unbuffered(chart);
+  chart.Draw(canvas, {0, 0, rect.Width(), rect.Height()});
+}
+
 std::unique_ptr<TBitmap> RenderChartBitmap(TChart& chart, TColor background, const Rect& rect,
                                            const BitmapFactory& make_bitmap) {
   std::unique_ptr<TBitmap> bitmap = make_bitmap(rect.Width(), rect.Height());
   {
     const std::unique_ptr<Canvas> canvas = bitmap->Paint();
-    const Rect whole{0, 0, rect.Width(), rect.Height()};
     if (ResolveColor(background) != clWhite) {
-      canvas->FillRect(whole, ResolveColor(background));
+      canvas->FillRect({0, 0, rect.Width(), rect.Height()}, ResolveColor(background));
     }
-    const UnbufferedFrame unbuffered(chart);
-    chart.Draw(*canvas, whole);
+    DrawChartForExport(chart, *canvas, rect);
   }
   return bitmap;
 }

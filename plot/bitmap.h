@@ -29,6 +29,11 @@ class TBitmap {
 // Makes a bitmap of the given size (the platform's picture type).
 using BitmapFactory = std::function<std::unique_ptr<TBitmap>(int width, int height)>;
 
+// Draws one complete frame of the chart onto `canvas`, over a rectangle of `rect`'s size at the
+// canvas's origin, as every export does: the chart's off-screen buffering is switched off for
+// the frame (which discards the stored screen picture and marks the chart changed) and restored.
+void DrawChartForExport(TChart& chart, Canvas& canvas, const Rect& rect);
+
 // Draws one complete frame of the chart into a new bitmap of `rect`'s size: fills it with
 // `background` unless that is white, switches the chart's off-screen buffering off for the
 // frame (which discards the stored screen picture and marks the chart changed) and restores it.

@@ -198,7 +198,8 @@ class TChart {
   void MouseMove(int x, int y);
   void MouseUp(TMouseButton button, int x, int y);
   // Shifts the vertical axes by 3 % of their range per step: down (negative `steps`) raises
-  // the values shown, up lowers them.
+  // the values shown, up lowers them. Saves the scales first if none are saved, as zooming and
+  // scrolling do, so `UndoZoom` restores them.
   void MouseWheel(int steps);
 
   // The cursor to show over the chart now: the chart's own, or the arrow from the start of a
@@ -213,7 +214,8 @@ class TChart {
   // Zooms to the values under `r` (pixels) on all four axes, saving the scales first if none
   // are saved.
   void ZoomRect(const Rect& r);
-  // Restores the saved scales, if any.
+  // Restores the scales saved before the first zoom, scroll or wheel step since the last undo,
+  // if any: the axes are automatic again unless they were manual before.
   void UndoZoom();
   bool HasSavedScales() const { return saved_scales_.has_value(); }
 

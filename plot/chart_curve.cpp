@@ -2,9 +2,13 @@
 
 namespace tarvolen {
 
-void ChartCurve::Restart() {
+void ChartCurve::Remove() {
   chart_.FreeSeries(series_);
   series_ = nullptr;
+}
+
+void ChartCurve::Restart() {
+  Remove();
   TLineSeries& curve = chart_.CreateSeries<TLineSeries>();
   series_ = &curve;
   curve.SetParentChart(&chart_);

@@ -21,6 +21,9 @@ class ChartCurve : public CurveSink {
   // The current fitted curve, owned by the chart; null before the first fit.
   TLineSeries* Series() const { return series_; }
 
+  // Destroys the current curve, taking it off the chart; the next fit starts a new one.
+  void Remove();
+
   void Restart() override;
   void Reserve(std::size_t count, bool descending) override;
   void Add(const double* xs, const double* ys, std::size_t count) override;

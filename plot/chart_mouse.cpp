@@ -138,6 +138,9 @@ void TChart::MouseUp(TMouseButton button, int x, int y) {
 
 void TChart::MouseWheel(int steps) {
   if (steps == 0) return;
+  // The scales before the first shift are kept, so undoing the zoom brings automatic scaling
+  // back after the wheel too.
+  SaveScales();
   for (TChartAxis* axis : {&LeftAxis(), &RightAxis()}) {
     // Each step down adds 3 % of the range to both bounds; each step up subtracts it.
     for (int i = 0; i < std::abs(steps); ++i) {

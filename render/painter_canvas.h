@@ -37,9 +37,13 @@ class PainterCanvas : public Canvas {
   void SetClipRect(const Rect& r) override;
   void ClearClipRect() override;
 
- private:
+ protected:
+  QPainter& Painter() { return painter_; }
+  // Hand the pen and brush to the painter, skipping what it holds already.
   void UsePen(const TChartPen& pen);
   void UseBrush(const TChartBrush& brush);
+
+ private:
   const QFont& FontFor(const TChartFont& font);
 
   QPainter& painter_;

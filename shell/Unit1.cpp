@@ -4,25 +4,36 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QTextCursor>
+#include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <new>
 #include <optional>
 
 #include "common/errors.h"
 #include "common/file_io.h"
 #include "common/installation.h"
+#include "data/cell_block.h"
 #include "data/data_file.h"
+#include "data/data_save.h"
 #include "plot/bitmap.h"
 #include "plot/data_plot.h"
 #include "render/painter_canvas.h"
+#include "render/picture_files.h"
+#include "shell/data_transfer.h"
 #include "shell/skin_frame.h"
 #include "shell/skin_painting.h"
 #include "ui_Unit1.h"
@@ -34,9 +45,11 @@ constexpr int kWindowWidth = 796;
 constexpr int kWindowHeight = 613;
 
 // The dialogs' filter strings.
-const QString kOpenFilter = u"All Files(*.*)|*.*|TXT file(*.txt)|*.txt|Data file(*.dat)|*.dat"_qs;
+const QString kOpenFilter =
+    u"All Files(*.*)|*.*|TXT file(*.txt)|*.txt|Data file(*.dat)|*.dat|CSV file(*.csv)|*.csv"_qs;
+const QString kDataFilter = u"TXT file(*.txt)|*.txt|CSV file(*.csv)|*.csv"_qs;
 const QString kResultFilter = u"TXT file(*.txt)|*.txt"_qs;
-const QString kPictureFilter = u"bmp(*.bmp)|*.bmp"_qs;
+const QString kPictureFilter = u"bmp(*.bmp)|*.bmp|png(*.png)|*.png|svg(*.svg)|*.svg"_qs;
 
 // A file name as the core's file functions take it: the file system's bytes.
 std::string FileNameBytes(const QString& name) { return QFile::encodeName(name).toStdString(); }
@@ -62,6 +75,36 @@ FormatSettings SystemFormat() {
 // A colour of ours, system colours resolved to their fixed values.
 QColor ToColor(TColor color) { return render::ToQColor(ResolveColor(color)); }
 
+// The keys of the commands.
+const QKeySequence kLoadDataKey(Qt::CTRL | Qt::Key_O);
+const QKeySequence kSaveResultKey(Qt::CTRL | Qt::Key_S);
+const QKeySequence kSaveFigureKey(Qt::CTRL | Qt::Key_E);
+const QKeySequence kExitKey(Qt::CTRL | Qt::Key_Q);
+const QKeySequence kManualKey(Qt::Key_F1);
+const QKeySequence kHomePageKey(Qt::SHIFT | Qt::Key_F1);
+
+// "Load Data (Ctrl+O)": a tool tip that names its key.
+QString WithKey(const QString& text, const QKeySequence& key) {
+  return text + u" ("_qs + key.toString(QKeySequence::NativeText) + u')';
+}
+
+// The MIME types whose registered programs open the manual and the home page.
+const QString kChmType = u"application/vnd.ms-htmlhelp"_qs;
+const QString kHtmlType = u"text/html"_qs;
+
+QUrl LocalUrl(const std::string& path) {
+  return QUrl::fromLocalFile(QFile::decodeName(path.c_str()));
+}
+QString Quoted(const std::string& path) {
+  return u'"' + QFile::decodeName(path.c_str()) + u'"';
+}
+
+// Keeps the folder of the chosen file `name` in `folder`, when that folder exists.
+void RememberFolder(QString& folder, const QString& name) {
+  const QDir chosen = QFileInfo(name).absoluteDir();
+  if (chosen.exists()) folder = chosen.absolutePath();
+}
+
 }  // namespace
 
 void MemoLines::Clear() { memo_.clear(); }
@@ -72,13 +115,7 @@ void MemoLines::Add(const std::string& line) {
   cursor.insertText(QString::fromStdString(line) + u'\n');
 }
 
-QString TForm1::ApplicationTitle() {
-  QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-  const qsizetype stop = name.indexOf(u'.');
-  if (stop >= 0) name.truncate(stop);
-  if (name.size() > 1) name = name.left(1) + name.mid(1).toLower();
-  return name;
-}
+QString TForm1::ApplicationTitle() { return u"Tarvolen"_qs; }
 
 TForm1::TForm1(std::unique_ptr<TDialogs> dialogs, QWidget* parent)
     : QWidget(parent),
@@ -104,11 +141,16 @@ TForm1::TForm1(std::unique_ptr<TDialogs> dialogs, QWidget* parent)
   BuildMenus();
   SetUpGrid();
   WireCommands();
+  SetUpKeyboard();
   FormCreate();
   RefreshViews();
+  setAcceptDrops(true);
+  // Drops on children that take drops of their own, and keys in the open menus.
+  qApp->installEventFilter(this);
 }
 
 TForm1::~TForm1() {
+  qApp->removeEventFilter(this);
   // The child widgets use the members (the chart, the grid table, the menu style): they go
   // first, before the members do.
   qDeleteAll(findChildren<QObject*>(Qt::FindDirectChildrenOnly));
@@ -154,7 +196,7 @@ void TForm1::SetUpControls() {
     button->setIcon(QIcon(picture));
     button->setIconSize(picture.size());
     button->setAutoRaise(false);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);  // Tab reaches it; a click leaves the focus in place
   }
 
   // The command tool bar: Arial 11 pixels, teal captions under 32 x 32 pictures.
@@ -169,7 +211,7 @@ void TForm1::SetUpControls() {
     button->setIcon(QIcon(picture));
     button->setIconSize(picture.size());
     button->setFont(tool_font);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     QPalette p = button->palette();
     p.setColor(QPalette::ButtonText, ToColor(clTeal));
     button->setPalette(p);
@@ -202,6 +244,10 @@ void TForm1::BuildMenus() {
   file_menu_->addAction(picture(kMenuPictureLoadData), u"Load Data"_qs, this,
                         [this] { Open1Click(); })
       ->setObjectName(u"Open1"_qs);
+  QAction* save_data = file_menu_->addAction(u"Save Data"_qs, this, [this] { SaveData1Click(); });
+  save_data->setObjectName(u"SaveData1"_qs);
+  save_data->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+  addAction(save_data);  // the shortcut works with the menu closed
   file_menu_->addAction(picture(kMenuPictureSaveResult), u"Save Result"_qs, this,
                         [this] { SaveResult1Click(); })
       ->setObjectName(u"SaveResult1"_qs);
@@ -231,13 +277,82 @@ void TForm1::BuildMenus() {
   popup_menu2_->setStyle(&menu_style_);
   popup_menu2_->addAction(u"Load Data"_qs, this, [this] { Open1Click(); })
       ->setObjectName(u"LoadData1"_qs);
+  popup_menu2_->addSeparator();
+  const std::pair<QString, QKeySequence::StandardKey> clipboard_items[] = {
+      {u"Copy"_qs, QKeySequence::Copy}, {u"Paste"_qs, QKeySequence::Paste}};
+  for (const auto& [caption, keys] : clipboard_items) {
+    QAction* item = popup_menu2_->addAction(caption, this, [this, keys = keys] {
+      keys == QKeySequence::Copy ? CopyCells() : PasteCells();
+    });
+    item->setObjectName(caption + u"Cells1"_qs);
+    item->setShortcut(keys);
+    item->setShortcutContext(Qt::WidgetWithChildrenShortcut);  // the grid's keys
+    ui_->StringGrid1->addAction(item);
+  }
 
   file_button_ = new TSkinMenuBarButton(u"File"_qs, skin_.ImageMenu, ui_->ToolBar1);
   file_button_->setGeometry(0, 0, 65, 28);
-  file_button_->setMenu(file_menu_);
+  file_button_->SetDropDownMenu(file_menu_);
   help_button_ = new TSkinMenuBarButton(u"Help"_qs, skin_.ImageMenu, ui_->ToolBar1);
   help_button_->setGeometry(65, 0, 65, 28);
-  help_button_->setMenu(help_menu_);
+  help_button_->SetDropDownMenu(help_menu_);
+}
+
+void TForm1::SetUpKeyboard() {
+  // The command keys, shown in the menus; the File and Help menus' actions act from anywhere in
+  // the window, the pop-up menus' twins only show the same key.
+  const std::pair<const char*, QKeySequence> keys[] = {
+      {"Open1", kLoadDataKey}, {"SaveResult1", kSaveResultKey}, {"SaveFigure1", kSaveFigureKey},
+      {"Exit1", kExitKey},     {"Manual1", kManualKey},         {"HomePage1", kHomePageKey},
+      {"Save1", kSaveFigureKey}, {"LoadData1", kLoadDataKey}};
+  for (const auto& [name, key] : keys) {
+    QAction* action = findChild<QAction*>(QLatin1String(name));
+    action->setShortcut(key);
+    if (action->parent() == file_menu_ || action->parent() == help_menu_) addAction(action);
+  }
+  const std::pair<QToolButton*, QKeySequence> tools[] = {
+      {ui_->SpeedButton3, kLoadDataKey}, {ui_->SpeedButton4, kSaveResultKey},
+      {ui_->SpeedButton5, kSaveFigureKey}, {ui_->SpeedButton6, kManualKey},
+      {ui_->SpeedButton7, kHomePageKey}};
+  for (const auto& [button, key] : tools) button->setToolTip(WithKey(button->toolTip(), key));
+
+  // Ctrl+1 to Ctrl+9 and Ctrl+0 fit the ten models in the window's order. The keys act through
+  // actions of the window, so the focus (and an open cell editor) stays where it is.
+  int number = 0;
+  for (const auto& [button, model] : ModelButtons()) {
+    const QKeySequence key(Qt::CTRL | (Qt::Key_0 + (++number % 10)));
+    QString name = QString::fromLatin1(ModelName(model));
+    name[0] = name[0].toUpper();
+    button->setToolTip(WithKey(name, key));
+    auto* action = new QAction(name, this);
+    action->setShortcut(key);
+    connect(action, &QAction::triggered, this, [this, model = model] { RunModel(model); });
+    addAction(action);
+  }
+
+  // Alt+F and F10 open the File menu, Alt+H the Help menu; the menu bar itself takes no focus.
+  // (Left and Right between the open menus: eventFilter, which sees every event of the program.)
+  for (TSkinMenuBarButton* button : {file_button_, help_button_}) {
+    button->setFocusPolicy(Qt::NoFocus);
+  }
+  const std::pair<QKeySequence, TSkinMenuBarButton*> menu_keys[] = {
+      {QKeySequence(Qt::ALT | Qt::Key_F), file_button_},
+      {QKeySequence(Qt::Key_F10), file_button_},
+      {QKeySequence(Qt::ALT | Qt::Key_H), help_button_}};
+  for (const auto& [key, button] : menu_keys) {
+    new QShortcut(key, this, button, &QToolButton::showMenu);
+  }
+
+  // Tab runs from the grid over Exchange, the model buttons and the results box to the tool
+  // buttons; inside the grid it moves from cell to cell (Ctrl+Tab leaves it).
+  ui_->Memo1->setTabChangesFocus(true);
+  ui_->Button1->setFocusPolicy(Qt::TabFocus);
+  QList<QWidget*> order = {ui_->StringGrid1, ui_->Button1};
+  for (const auto& [button, model] : ModelButtons()) order << button;
+  order << ui_->Memo1;
+  for (const auto& [button, key] : tools) order << button;
+  for (qsizetype i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
+  ui_->StringGrid1->setFocus();
 }
 
 void TForm1::SetUpGrid() {
@@ -260,16 +375,48 @@ void TForm1::SetUpGrid() {
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setMinimumSectionSize(1);
   }
-  view.horizontalHeader()->setDefaultSectionSize(64);
+  // X and Y share the room beside the row numbers, so both are always wholly in view; a text
+  // too long for its cell keeps its start and end (a number its sign and exponent).
+  view.horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  view.setTextElideMode(Qt::ElideMiddle);
   view.horizontalHeader()->setFixedHeight(24);
   view.verticalHeader()->setDefaultSectionSize(24);
-  view.verticalHeader()->setFixedWidth(64);
   const QColor fixed = ToColor(clInactiveCaptionText);
   view.setStyleSheet(
       QStringLiteral("QHeaderView::section { background-color: %1; border: none;"
                      " border-right: 1px solid #a0a0a0; border-bottom: 1px solid #a0a0a0;"
                      " padding-left: 2px; }")
           .arg(fixed.name()));
+  // Delete empties the selected cells (in the editor it deletes a character, as ever).
+  auto* clear = new QAction(&view);
+  clear->setShortcut(QKeySequence::Delete);
+  clear->setShortcutContext(Qt::WidgetShortcut);
+  connect(clear, &QAction::triggered, this,
+          [this] { grid_model_->ClearCells(ui_->StringGrid1->selectionModel()->selection()); });
+  view.addAction(clear);
+  // Tab moves from cell to cell; Ctrl+Tab and Ctrl+Shift+Tab leave the grid.
+  const std::pair<QKeySequence, QWidget*> exits[] = {
+      {QKeySequence(Qt::CTRL | Qt::Key_Tab), ui_->Button1},
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), ui_->SpeedButton7}};
+  for (const auto& [key, next] : exits) {
+    auto* leave = new QAction(&view);
+    leave->setShortcut(key);
+    leave->setShortcutContext(Qt::WidgetShortcut);
+    connect(leave, &QAction::triggered, next, [next = next] {
+      next->window()->setAttribute(Qt::WA_KeyboardFocusChange);  // the style marks the focus
+      next->setFocus(Qt::TabFocusReason);
+    });
+    view.addAction(leave);
+  }
+  auto* delegate = new TGridCellDelegate(&view);
+  delegate->OnPasteBlock = [this](const QString& text, const QModelIndex& at) {
+    Command([&] {
+      PasteText(text, at);
+      PlotDataPoints();
+    });
+  };
+  view.setItemDelegate(delegate);
   view.setContextMenuPolicy(Qt::CustomContextMenu);
   connect(&view, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) {
@@ -358,6 +505,37 @@ void TForm1::closeEvent(QCloseEvent* event) {
   event->accept();  // closing is always allowed; nothing is asked or saved
 }
 
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::KeyPress && (watched == file_menu_ || watched == help_menu_)) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Left || key == Qt::Key_Right) {
+      TSkinMenuBarButton* other = watched == file_menu_ ? help_button_ : file_button_;
+      static_cast<QMenu*>(watched)->close();
+      // The closing menu's own loop ends first; the other menu then opens its own.
+      QTimer::singleShot(0, other, &QToolButton::showMenu);
+      return true;
+    }
+  }
+  if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return false;
+  auto* drop = static_cast<QDropEvent*>(event);
+  const QStringList files = drop->mimeData() ? DroppedFiles(*drop->mimeData()) : QStringList();
+  // A drop that could only move the files is refused: the source would delete them.
+  const Qt::DropActions offered = drop->possibleActions();
+  if (files.isEmpty() || !(offered & (Qt::CopyAction | Qt::LinkAction))) return false;
+  drop->setDropAction(offered & Qt::CopyAction ? Qt::CopyAction : Qt::LinkAction);
+  drop->accept();
+  if (type == QEvent::Drop) {
+    // Loaded once the drop has ended, so that the program the files came from is not kept
+    // waiting by an error box.
+    const QPoint where = widget->mapToGlobal(drop->position().toPoint());
+    QTimer::singleShot(0, this, [this, files, where] { DropFiles(files, where); });
+  }
+  return true;
+}
+
 template <class Body>
 void TForm1::Command(Body&& body) {
   // A button that takes no focus leaves the grid's in-place editor open: what the user typed
@@ -392,7 +570,16 @@ void TForm1::ShowError(const QString& message) {
 void TForm1::RefreshViews() {
   grid_model_->Refresh();
   ui_->StringGrid1->horizontalHeader()->setVisible(grid_model_->HasFixedRow());
+  FitRowNumberColumn();
   ui_->Chart1->update();
+}
+
+void TForm1::FitRowNumberColumn() {
+  QHeaderView& numbers = *ui_->StringGrid1->verticalHeader();
+  // A row's number is its own: the last row has the widest. Room for two digits at least.
+  const QString widest = QString::number(std::max(grid_.RowCount() - 1, 99));
+  const int width = numbers.fontMetrics().horizontalAdvance(widest) + 8;
+  if (numbers.width() != width) numbers.setFixedWidth(width);
 }
 
 void TForm1::PlotDataPoints() {
@@ -402,14 +589,30 @@ void TForm1::PlotDataPoints() {
 void TForm1::LoadData(const std::optional<QString>& name) {
   grid_.WriteHeaders();
   grid_model_->Refresh();
-  if (name) LoadDataFile(FileNameBytes(*name), grid_);
+  if (name) {
+    RememberFolder(load_folder_, *name);
+    LoadDataFile(FileNameBytes(*name), grid_);
+    // New data start from automatic axes: a zoom made for the old data could hide them all.
+    chart_.UndoZoom();
+  }
   PlotDataPoints();
+}
+
+QString TForm1::LoadFolder() const {
+  if (!load_folder_.isEmpty()) return load_folder_;
+  if (const auto examples = ExamplesFolder()) return QFile::decodeName(examples->c_str());
+  return QDir::homePath();
+}
+
+QString TForm1::SaveFolder(const QString& last_saved) const {
+  if (!last_saved.isEmpty()) return last_saved;
+  if (!load_folder_.isEmpty() && QFileInfo(load_folder_).isWritable()) return load_folder_;
+  return QDir::homePath();
 }
 
 void TForm1::Open1Click() {
   Command([this] {
-    const QString folder = QCoreApplication::applicationDirPath() + u'/';
-    LoadData(dialogs_->OpenFileName(this, folder, kOpenFilter, u"txt"_qs));
+    LoadData(dialogs_->OpenFileName(this, LoadFolder(), kOpenFilter, u"txt"_qs));
   });
 }
 
@@ -417,10 +620,67 @@ void TForm1::OpenFile(const QString& name) {
   Command([this, &name] { LoadData(name); });
 }
 
+void TForm1::DropFiles(const QStringList& files, const QPoint& global_pos) {
+  if (files.isEmpty()) return;
+  if (files.size() > 1) {
+    dialogs_->ShowNote(this, global_pos,
+                       QStringLiteral("%1 files dropped: only the first, %2, is loaded.")
+                           .arg(files.size())
+                           .arg(QFileInfo(files.first()).fileName()));
+  }
+  OpenFile(files.first());
+}
+
+void TForm1::PasteText(const QString& text, const QModelIndex& at) {
+  const CellRange range =
+      PasteIntoGrid(grid_, grid_model_->GridCol(at.column()), grid_model_->GridRow(at.row()),
+                    ToGridText(text), DecimalSeparator());
+  if (range.right < range.left) return;
+  grid_model_->Refresh();
+  QTableView& view = *ui_->StringGrid1;
+  const int fixed = grid_.FixedRows();
+  const QModelIndex first = grid_model_->index(range.top - fixed, range.left - 1);
+  view.setCurrentIndex(first);
+  view.selectionModel()->select(
+      QItemSelection(first, grid_model_->index(range.bottom - fixed, range.right - 1)),
+      QItemSelectionModel::ClearAndSelect);
+}
+
+void TForm1::CopyCells() {
+  Command([this] {
+    const CellRange range = SelectedCells(*ui_->StringGrid1, *grid_model_);
+    if (range.right >= range.left) QGuiApplication::clipboard()->setText(CopiedCells(grid_, range));
+  });
+}
+
+void TForm1::PasteCells() {
+  Command([this] {
+    const QString text = QGuiApplication::clipboard()->text();
+    if (text.isEmpty()) return;
+    const QModelIndex current = ui_->StringGrid1->currentIndex();
+    PasteText(text, current.isValid() ? current : grid_model_->index(0, 0));
+    PlotDataPoints();
+  });
+}
+
+void TForm1::SaveData1Click() {
+  Command([this] {
+    // Data are saved where data are loaded from, and loaded from where they were saved.
+    const auto choice = dialogs_->SaveFileChoice(this, SaveFolder(load_folder_), kDataFilter);
+    if (!choice) return;
+    RememberFolder(load_folder_, choice->name);
+    const QString extension = choice->filter == 1 ? u".csv"_qs : u".txt"_qs;
+    const std::string path = FileNameBytes(WithExtension(choice->name, extension));
+    WriteWholeFile(path, DataFileText(grid_, DataFormatOfName(path), DecimalSeparator()));
+  });
+}
+
 void TForm1::SaveResult1Click() {
   Command([this] {
-    const auto name = dialogs_->SaveFileName(this, kResultFilter, u"txt"_qs);
+    const auto name =
+        dialogs_->SaveFileName(this, SaveFolder(result_folder_), kResultFilter, u"txt"_qs);
     if (!name) return;
+    RememberFolder(result_folder_, *name);
     QString text = ui_->Memo1->toPlainText();
     text.replace(u'\n', u"\r\n"_qs);
     const QByteArray bytes = text.toLocal8Bit();
@@ -430,11 +690,22 @@ void TForm1::SaveResult1Click() {
 
 void TForm1::Save1Click() {
   Command([this] {
-    const auto name = dialogs_->SaveFileName(this, kPictureFilter, QString());
-    if (!name) return;
-    QString path = *name;
-    if (!path.endsWith(u".bmp"_qs, Qt::CaseInsensitive)) path += u".bmp"_qs;
-    SaveChartBitmap(chart_, FileNameBytes(path), render::MakeImageBitmap);
+    using render::PictureFormat;
+    const auto choice =
+        dialogs_->SaveFileChoice(this, SaveFolder(figure_folder_), kPictureFilter);
+    if (!choice) return;
+    RememberFolder(figure_folder_, choice->name);
+    // The name's extension says the format; without one of ours, the chosen filter does and
+    // its extension is added.
+    std::string path = FileNameBytes(choice->name);
+    std::optional<PictureFormat> format = render::PictureFormatOfName(path);
+    if (!format) {
+      constexpr PictureFormat kFilters[] = {PictureFormat::kBmp, PictureFormat::kPng,
+                                            PictureFormat::kSvg};
+      format = kFilters[std::clamp(choice->filter, 0, 2)];
+      path += render::PictureExtension(*format);
+    }
+    render::SaveChartPicture(chart_, path, *format);
   });
 }
 
@@ -446,25 +717,67 @@ void TForm1::Copy1Click() {
 }
 
 void TForm1::Manual1Click() {
-  Command([this] {
-    const std::string manual = InstalledPath(ProgramFolder(), InstalledItem::kManualChm);
-    dialogs_->OpenUrl(QUrl::fromLocalFile(QFile::decodeName(manual.c_str())));
-  });
+  Command([this] { OpenManual(); });
+}
+
+void TForm1::OpenManual() {
+  const auto chm = ManualChm();
+  if (chm && dialogs_->HasViewer(kChmType) && dialogs_->OpenUrl(LocalUrl(*chm))) return;
+  if (const auto html = ManualHtml()) {
+    const QUrl page = LocalUrl(*html);
+    if (dialogs_->HasViewer(kHtmlType) && dialogs_->OpenUrl(page)) return;
+    if (!help_window_) help_window_ = new THelpWindow(this);
+    help_window_->ShowPage(page);
+    return;
+  }
+  const std::string folder = ProgramFolder();
+  const QString html = Quoted(InstalledPath(folder, InstalledItem::kManualHtml));
+  const QString message =
+      chm ? u"Cannot show the manual: no program is set up to open "_qs + Quoted(*chm) +
+                u", and its HTML pages "_qs + html + u" are missing"_qs
+          : u"The manual is not installed: "_qs +
+                Quoted(InstalledPath(folder, InstalledItem::kManualChm)) + u" and "_qs + html +
+                u" are missing"_qs;
+  throw Exception(message.toLocal8Bit().toStdString());
 }
 
 void TForm1::Phase1Click() {
-  Command([this] { dialogs_->OpenUrl(QUrl(QString::fromLatin1(kHomePage))); });
+  Command([this] { OpenHomePage(); });
+}
+
+void TForm1::OpenHomePage() {
+  const QUrl address(QString::fromLatin1(kHomePage));
+  if (dialogs_->HasViewer(u"x-scheme-handler/"_qs + address.scheme()) &&
+      dialogs_->OpenUrl(address)) {
+    return;
+  }
+  throw Exception(std::string("Cannot open the home page ") + kHomePage +
+                  ": no web browser is set up");
 }
 
 void TForm1::Exit1Click() { close(); }
 
 void TForm1::Button1Click() {
-  Command([this] { ExchangeXY(grid_); });
+  Command([this] {
+    ExchangeXY(grid_);
+    // The chart shows the exchanged columns at once: the points move to their new axes, scaled
+    // anew, and the curve fitted to the old columns goes.
+    chart_.UndoZoom();
+    PlotDataPoints();
+  });
 }
 
 void TForm1::RunModel(Model model) {
   Command([this, model] {
-    RunFit(model, {grid_, &curve_, fields_, *memo_lines_, DecimalSeparator()});
+    const TLineSeries* const previous = curve_.Series();
+    try {
+      RunFit(model, {grid_, &curve_, fields_, *memo_lines_, DecimalSeparator()});
+    } catch (...) {
+      // The fit emptied the results box: a curve it did not get to replace would stand beside
+      // an empty report as if it were this fit's, so it goes.
+      if (previous && curve_.Series() == previous) curve_.Remove();
+      throw;
+    }
   });
 }
 

@@ -1,6 +1,8 @@
 #include "shell/grid_model.h"
 
+#include <QHelpEvent>
 #include <QStringDecoder>
+#include <QToolTip>
 
 namespace tarvolen {
 namespace {
@@ -71,6 +73,21 @@ bool StringGridModel::setData(const QModelIndex& index, const QVariant& value, i
   return true;
 }
 
+void StringGridModel::ClearCells(const QItemSelection& selection) {
+  for (const QItemSelectionRange& range : selection) {
+    for (int model_row = range.top(); model_row <= range.bottom(); ++model_row) {
+      for (int model_col = range.left(); model_col <= range.right(); ++model_col) {
+        const int col = GridCol(model_col);
+        const int row = GridRow(model_row);
+        if (table_.IsEditable(col, row) && !table_.Cell(col, row).empty()) {
+          table_.SetCell(col, row, std::string());
+        }
+      }
+    }
+    emit dataChanged(range.topLeft(), range.bottomRight(), {Qt::DisplayRole, Qt::EditRole});
+  }
+}
+
 Qt::ItemFlags StringGridModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
   Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
@@ -93,6 +110,22 @@ void TStringGridView::CommitOpenEditor() {
   if (!editor) return;
   commitData(editor);
   closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+bool TStringGridView::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QTableView::viewportEvent(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const QModelIndex index = indexAt(help->pos());
+  const QString text = index.data(Qt::DisplayRole).toString();
+  const QRect cell = visualRect(index);
+  // The room the text has: the cell less the margins the style keeps on either side.
+  const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+  if (index.isValid() && fontMetrics().horizontalAdvance(text) > cell.width() - 2 * margin) {
+    QToolTip::showText(help->globalPos(), text, viewport(), cell);
+  } else {
+    QToolTip::hideText();
+  }
+  return true;
 }
 
 }  // namespace tarvolen

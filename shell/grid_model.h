@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QItemSelection>
 #include <QTableView>
 
 #include "data/grid_table.h"
@@ -25,6 +26,8 @@ class StringGridModel : public QAbstractTableModel {
   // keeps its current cell, selection and scroll position.
   void Refresh();
   bool HasFixedRow() const { return table_.FixedRows() > 0; }
+  // Empties the editable cells of `selection`; a cell that is empty already is not written.
+  void ClearCells(const QItemSelection& selection);
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -44,7 +47,8 @@ class StringGridModel : public QAbstractTableModel {
 };
 
 // The grid's view: a table view whose open in-place editor can be committed on demand, so a
-// command started by a button that takes no focus still reads what the user typed.
+// command started by a button that takes no focus still reads what the user typed. A cell whose
+// text does not fit shows it whole in its tool tip.
 class TStringGridView : public QTableView {
   Q_OBJECT
 
@@ -52,6 +56,9 @@ class TStringGridView : public QTableView {
   using QTableView::QTableView;
   // Writes the text of the open in-place editor, if any, into the table and closes the editor.
   void CommitOpenEditor();
+
+ protected:
+  bool viewportEvent(QEvent* event) override;
 };
 
 // A cell's bytes as shown, and typed text as stored.

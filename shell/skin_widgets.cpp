@@ -1,5 +1,6 @@
 #include "shell/skin_widgets.h"
 
+#include <QCursor>
 #include <QEnterEvent>
 #include <QMenu>
 #include <QPainter>
@@ -22,6 +23,16 @@ TSkinMenuBarButton::TSkinMenuBarButton(const QString& caption, QImage image_menu
   setAutoRaise(true);
   setPopupMode(QToolButton::InstantPopup);
   setFixedSize(65, kMenuFaceHeight);
+}
+
+void TSkinMenuBarButton::SetDropDownMenu(QMenu* menu) {
+  setMenu(menu);
+  // Opened from the keyboard the button is not pressed: it shows the open menu all the same.
+  connect(menu, &QMenu::aboutToShow, this, qOverload<>(&QWidget::update));
+  connect(menu, &QMenu::aboutToHide, this, [this] {
+    hot_ = rect().contains(mapFromGlobal(QCursor::pos()));
+    update();
+  });
 }
 
 TToolButtonState TSkinMenuBarButton::State() const {

@@ -38,6 +38,10 @@ class TSkinMenuBarButton : public QToolButton {
  public:
   TSkinMenuBarButton(const QString& caption, QImage image_menu, QWidget* parent = nullptr);
 
+  // Makes `menu` the button's drop-down menu. When the menu closes the button is hot only if
+  // the mouse is over it: the open menu took the mouse, so the button saw no leaving.
+  void SetDropDownMenu(QMenu* menu);
+
   TToolButtonState State() const;
 
  protected:

@@ -98,6 +98,43 @@ TEST_F(CliTest, TheDecimalSeparatorFollowsTheOptionOrTheLocale) {
   }
 }
 
+TEST_F(CliTest, ReadsStandardInputAndCsvFilesAsTheWindowLoadsThem) {
+  const std::string report =
+      "a= 2.2\nb= 0.6\nStandard Error= 0.894427190999916\n"
+      "correlation coefficient= 0.774596669241483\n";
+  const std::string text = Write("five.txt", "1 2\n2 4\n3 5\n4 4\n5 5\n");
+  const std::string csv =
+      Write("five.CSV", "\xEF\xBB\xBFx,\"y, m\"\r\n1,2\r\n2,4\r\n3,5\r\n4,4\r\n5,5\r\n");
+  const std::string semicolons = Write("five.csv", "x;y\n1;2\n2;4\n3;5\n4;4\n5,0;5\n");
+  const std::string piped = (folder_ / "piped").string();
+  const std::string command =
+      std::string("cat ") + text + " | " + TARVOLEN_FIT_EXE + " --model 1 - >" + piped + " 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(Read(piped), report);
+  const std::string cases[] = {"--model 1 - < " + text, "--model 1 " + csv,
+                               "--model 1 --decimal-separator , " + semicolons};
+  for (const std::string& arguments : cases) {
+    const Outcome o = Run(arguments);
+    EXPECT_EQ(o.status, 0) << arguments << ": " << o.err;
+    const bool comma = arguments.find("separator") != std::string::npos;
+    EXPECT_EQ(o.out.substr(0, 14), comma ? "a= 2,2\nb= 0,6\n" : report.substr(0, 14)) << arguments;
+  }
+  // An output that is the file standard input comes from is refused; another one is not.
+  const Outcome refused = Run("--model 1 --curve " + text + " - < " + text);
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.err, "tarvolen-fit: --curve \"" + text +
+                             "\" is the data file (standard input): writing it would destroy the "
+                             "data\n");
+  EXPECT_EQ(Read(text).substr(0, 4), "1 2\n");
+  const std::string curve = (folder_ / "curve.txt").string();
+  EXPECT_EQ(Run("--model 1 --curve " + curve + " - < " + text).status, 0);
+  const std::string from_input = Read(curve);
+  EXPECT_EQ(Run("--model 1 --curve " + curve + " " + text).status, 0);
+  EXPECT_EQ(from_input, Read(curve));
+  const Outcome directory = Run("--model 1 - < " + folder_.string());
+  EXPECT_EQ(directory.err, "Cannot open file \"standard input\". Is a directory.\n");
+}
+
 // A file of 1 MB or more makes the program start itself again with the allocator's huge pages;
 // the report, the curve and the exit status are those of a run that does not.
 TEST_F(CliTest, ALargeFileReportsTheSameWhetherOrNotTheProgramRestarts) {

@@ -47,7 +47,7 @@ class PlotOption : public testing::Test {
   fs::path folder_;
 };
 
-TEST_F(PlotOption, WritesTheChartAsBmpOrPng) {
+TEST_F(PlotOption, WritesTheChartAsBmpPngOrSvg) {
   const std::string data = std::string(TARVOLEN_EXAMPLES) + "/five-points.txt";
   const struct {
     const char* name;
@@ -56,6 +56,7 @@ TEST_F(PlotOption, WritesTheChartAsBmpOrPng) {
       {"figure.bmp", "BM"},
       {"figure", "BM"},
       {"figure.PNG", "\x89PNG"},
+      {"figure.svg", "<?xml"},
   };
   for (const auto& c : cases) {
     const Outcome run = Fit("--model linear --plot '" + Path(c.name) + "' '" + data + "'");

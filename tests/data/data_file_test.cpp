@@ -28,29 +28,30 @@ TEST(FillGridFromText, SplitsALineIntoFields) {
     Cells cells;  // columns 0..3 of row 1, over a row that held "old" in every cell
   };
   const Case cases[] = {
-      {"1 2.5", {"1", "1", "2.5", "old"}},
-      {"   4\t9   ", {"1", "4", "9", "old"}},
-      {"3", {"1", "3", "old", "old"}},
+      {"1 2.5", {"1", "1", "2.5", ""}},
+      {"   4\t9   ", {"1", "4", "9", ""}},
+      {"3", {"1", "3", "", ""}},  // the old Y does not stay behind
       {"1 2 7", {"1", "1", "2", "7"}},
-      {"  \t ", {"1", "old", "old", "old"}},
-      {"1,5 2,5", {"1", "1,5", "2,5", "old"}},
-      {"1;2", {"1", "1;2", "old", "old"}},
-      {"\"1 2\" 3", {"1", "1 2", "3", "old"}},
-      {"\"say \"\"hi\"\"\" 3", {"1", "say \"hi\"", "3", "old"}},
-      {"\"\" 5", {"1", "", "5", "old"}},
-      {"\"open to the end", {"1", "open to the end", "old", "old"}},
-      {"\"ab\"cd", {"1", "ab", "cd", "old"}},
-      {"ab\"cd\" e", {"1", "ab\"cd\"", "e", "old"}},
-      {"1\x01\x1f 2", {"1", "1", "2", "old"}},
-      {"\xc3\xa9 \x80", {"1", "\xc3\xa9", "\x80", "old"}},
+      {"  \t ", {"1", "", "", ""}},
+      {"1,5 2,5", {"1", "1,5", "2,5", ""}},
+      {"1;2", {"1", "1;2", "", ""}},
+      {"\"1 2\" 3", {"1", "1 2", "3", ""}},
+      {"\"say \"\"hi\"\"\" 3", {"1", "say \"hi\"", "3", ""}},
+      {"\"\" 5", {"1", "", "5", ""}},
+      {"\"open to the end", {"1", "open to the end", "", ""}},
+      {"\"ab\"cd", {"1", "ab", "cd", ""}},
+      {"ab\"cd\" e", {"1", "ab\"cd\"", "e", ""}},
+      {"1\x01\x1f 2", {"1", "1", "2", ""}},
+      {"\xc3\xa9 \x80", {"1", "\xc3\xa9", "\x80", ""}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
     GridTable grid;
-    for (int col = 0; col < 4; ++col) grid.SetCell(col, 1, "old");
+    for (int col = 0; col < 5; ++col) grid.SetCell(col, 1, "old");
     FillGridFromText(c.line, grid);
     EXPECT_EQ(grid.RowCount(), 2);
     EXPECT_EQ(Row(grid, 1), c.cells);
+    EXPECT_EQ(grid.Cell(4, 1), "");
   }
 }
 
@@ -78,29 +79,29 @@ TEST(FillGridFromText, CountsLines) {
   }
 }
 
-TEST(FillGridFromText, EmptyLinesKeepTheirRowsNumbersIncluded) {
+TEST(FillGridFromText, EmptyLinesLeaveEmptyRows) {
   GridTable grid;
   FillGridFromText("1 1\n2 2\n3 3\n", grid);
   FillGridFromText("9 9\n\n  \n", grid);
   EXPECT_EQ(grid.RowCount(), 4);
   EXPECT_EQ(Row(grid, 1), (Cells{"1", "9", "9", ""}));
-  EXPECT_EQ(Row(grid, 2), (Cells{"2", "2", "2", ""}));  // empty line: untouched
-  EXPECT_EQ(Row(grid, 3), (Cells{"3", "3", "3", ""}));  // blanks only: row number only
+  EXPECT_EQ(Row(grid, 2), (Cells{"", "", "", ""}));   // empty line: no row number either
+  EXPECT_EQ(Row(grid, 3), (Cells{"3", "", "", ""}));  // blanks only: the row number only
 }
 
-TEST(FillGridFromText, AShorterFileLeavesLaterRowsOutOfSight) {
+// Rows past a shorter file are empty when a longer grid shows them again.
+TEST(FillGridFromText, ALoadReplacesTheRowsOfTheLoadBefore) {
   GridTable grid;
   std::string thirty;
-  for (int i = 1; i <= 30; ++i) thirty += std::to_string(i) + " " + std::to_string(i * i) + "\n";
+  for (int i = 1; i <= 30; ++i) thirty += std::to_string(i) + " " + std::to_string(i * i) + " h\n";
   FillGridFromText(thirty, grid);
   EXPECT_EQ(grid.RowCount(), 31);
   FillGridFromText("1 1\n2 2\n3 3\n4 4\n5 5\n6 6\n7 7\n8 8\n9 9\n10 10\n", grid);
   EXPECT_EQ(grid.RowCount(), 11);
-  EXPECT_EQ(grid.Cell(2, 20), "400");
-  std::string gap;
-  for (int i = 1; i <= 30; ++i) gap += i == 15 ? "\n" : "0 0\n";
-  FillGridFromText(gap, grid);
-  EXPECT_EQ(Row(grid, 15), (Cells{"15", "15", "225", ""}));
+  EXPECT_EQ(grid.Cell(3, 1), "");  // hidden columns too
+  EXPECT_EQ(Row(grid, 20), (Cells{"", "", "", ""}));
+  grid.SetRowCount(31);
+  EXPECT_EQ(Row(grid, 30), (Cells{"", "", "", ""}));
 }
 
 TEST(FillGridFromText, AnEmptyFileLeavesOnlyAnEditableHeaderRow) {
@@ -110,7 +111,8 @@ TEST(FillGridFromText, AnEmptyFileLeavesOnlyAnEditableHeaderRow) {
   FillGridFromText("", grid);
   EXPECT_EQ(grid.RowCount(), 1);
   EXPECT_EQ(grid.FixedRows(), 0);
-  EXPECT_EQ(grid.Cell(1, 1), "5");
+  EXPECT_EQ(grid.Cell(1, 1), "");
+  EXPECT_EQ(grid.Cell(1, 0), "X");
   FillGridFromText("1 2\n", grid);
   EXPECT_EQ(grid.FixedRows(), 0);
 }
@@ -139,15 +141,29 @@ TEST(LoadDataFile, AFileThatCannotBeOpenedLeavesTheGridUntouched) {
   EXPECT_EQ(grid.Cell(1, 1), "kept");
 }
 
-TEST(LoadDataFile, ReadsAFile) {
-  const std::string path = ::testing::TempDir() + "tarvolen-load-" + std::to_string(::getpid());
-  std::ofstream(path, std::ios::binary) << "1 2\r\n2 4\r\n3 5\r\n4 4\r\n5 5\r\n";
-  GridTable grid;
-  LoadDataFile(path, grid);
-  std::filesystem::remove(path);
-  EXPECT_EQ(grid.RowCount(), 6);
-  for (int r = 1; r <= 5; ++r) EXPECT_EQ(grid.Cell(0, r), std::to_string(r));
-  EXPECT_EQ(grid.Cell(2, 5), "5");
+TEST(LoadDataFile, ReadsAFileAsItsNameSays) {
+  const std::string folder = ::testing::TempDir() + "tarvolen-load-" + std::to_string(::getpid());
+  std::filesystem::create_directories(folder);
+  const std::string bytes = "x,y\r\n1,2\r\n2,4\r\n3,5\r\n4,4\r\n5,5\r\n";
+  struct Case {
+    const char* name;
+    int rows;
+    const char* x1;
+  };
+  const Case cases[] = {{"data.txt", 7, "x,y"},
+                        {"data.csv", 6, "1"},
+                        {"DATA.CSV", 6, "1"},
+                        {"data.csv.txt", 7, "x,y"}};
+  for (const Case& c : cases) {
+    const std::string path = folder + "/" + c.name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    GridTable grid;
+    LoadDataFile(path, grid);
+    EXPECT_EQ(grid.RowCount(), c.rows) << c.name;
+    EXPECT_EQ(grid.Cell(1, 1), c.x1) << c.name;
+    EXPECT_EQ(grid.Cell(0, c.rows - 1), std::to_string(c.rows - 1)) << c.name;
+  }
+  std::filesystem::remove_all(folder);
 }
 
 // Records the fractions of a load; says stop from its `stop_at`-th question on (0: never).

@@ -203,9 +203,13 @@ TEST(TChartWheel, ShiftsTheVerticalAxesByThreePercentPerStep) {
   EXPECT_NE(z.chart.Version(), version);
   z.chart.MouseWheel(2);  // two steps up
   EXPECT_DOUBLE_EQ(left.Minimum, low - step);
-  // No scales saved: undoing a zoom does not undo the wheel.
-  EXPECT_FALSE(z.chart.HasSavedScales());
   EXPECT_TRUE(z.chart.BottomAxis().Automatic);
+  // Undoing the zoom undoes the wheel as well: the axis is automatic again.
+  ASSERT_TRUE(z.chart.HasSavedScales());
+  z.chart.UndoZoom();
+  EXPECT_TRUE(left.Automatic);
+  EXPECT_TRUE(left.AutomaticMinimum);
+  EXPECT_TRUE(left.AutomaticMaximum);
 }
 
 }  // namespace

@@ -1,0 +1,121 @@
+#include "data/cell_block.h"
+
+#include <algorithm>
+#include <functional>
+#include <limits>
+#include <utility>
+
+#include "data/csv.h"
+#include "data/data_file.h"
+
+namespace tarvolen {
+namespace {
+
+bool IsLineEnd(char c) {
+  return c == '\r' || c == '\n';
+}
+
+// Whether every line of `text` that is not empty holds `c`.
+bool EveryLineHolds(std::string_view text, char c) {
+  bool found = false;
+  bool line_has = false;
+  bool line_empty = true;
+  for (const char ch : text) {
+    if (IsLineEnd(ch)) {
+      if (!line_empty && !line_has) return false;
+      line_has = false;
+      line_empty = true;
+      continue;
+    }
+    line_empty = false;
+    if (ch == c) found = line_has = true;
+  }
+  return found && (line_empty || line_has);
+}
+
+using RowStart = std::function<void(std::size_t row)>;
+
+// Calls `start_row` for each row of `text` (without its final line end), in order, and `sink`
+// for the row's fields.
+void VisitRows(std::string_view text, char decimal_separator, const RowStart& start_row,
+               const FieldSink& sink) {
+  char delimiter = '\t';
+  if (text.find('\t') == std::string_view::npos) {
+    if (EveryLineHolds(text, ';')) {
+      delimiter = ';';
+    } else if (decimal_separator != ',' && EveryLineHolds(text, ',')) {
+      delimiter = ',';
+    } else {
+      delimiter = '\0';  // blanks, as a data file
+    }
+  }
+  std::size_t row = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++row) {
+    start_row(row);
+    if (delimiter != '\0') {
+      const CsvRecord record = NextCsvRecord(text, pos, delimiter);
+      SplitCsvRecord(record.content, delimiter, sink);
+      pos = record.next;
+      continue;
+    }
+    std::size_t end = pos;
+    while (end < text.size() && !IsLineEnd(text[end])) ++end;
+    SplitTextLine(text.substr(pos, end - pos), sink);
+    pos = end;
+    if (pos < text.size()) {
+      pos += text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
+    }
+  }
+}
+
+}  // namespace
+
+CellRange PasteIntoGrid(GridTable& grid, int col, int row, std::string_view text,
+                        char decimal_separator) {
+  if (text.ends_with("\r\n")) {
+    text.remove_suffix(2);
+  } else if (!text.empty() && IsLineEnd(text.back())) {
+    text.remove_suffix(1);
+  }
+  std::size_t rows = 0;
+  int width = 0;
+  VisitRows(
+      text, decimal_separator, [&rows](std::size_t) { ++rows; },
+      [&width](int field, std::string&&) { width = std::max(width, field); });
+
+  const int columns = std::min(width, std::max(3 - col, 0));
+  const auto room =
+      static_cast<std::size_t>(std::max(std::numeric_limits<int>::max() - 1 - row, 0));
+  const int count = static_cast<int>(std::min(rows, room));
+  if (columns == 0 || count == 0) return {};
+  if (row + count > grid.RowCount()) grid.SetRowCount(row + count);
+  int current = row;
+  VisitRows(
+      text, decimal_separator,
+      [&](std::size_t i) {
+        current = i < static_cast<std::size_t>(count) ? row + static_cast<int>(i) : -1;
+        for (int j = 0; j < columns && current >= 0; ++j) grid.SetCell(col + j, current, {});
+      },
+      [&](int field, std::string&& cell) {
+        if (current >= 0 && field <= columns) {
+          grid.SetCell(col + field - 1, current, std::move(cell));
+        }
+      });
+  return {col, row, col + columns - 1, row + count - 1};
+}
+
+std::string TabSeparatedField(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  const bool quote = text.find_first_of("\t\r\n") != std::string_view::npos ||
+                     (first != std::string_view::npos && text[first] == '"');
+  if (!quote) return std::string(text);
+  std::string field(1, '"');
+  for (const char c : text) {
+    if (c == '"') field += '"';
+    field += c;
+  }
+  field += '"';
+  return field;
+}
+
+}  // namespace tarvolen
