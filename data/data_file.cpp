@@ -126,8 +126,8 @@ std::size_t AfterLineEnd(std::string_view text, std::size_t from) {
 // Whole lines of the text, filled on whichever thread takes them.
 struct Piece {
   std::string_view text;
-  LineCount count;             // its lines, the last that is not empty counted within the piece
-  std::size_t first_row = 0;   // the row its first line fills
+  LineCount count;            // its lines, the last that is not empty counted within the piece
+  std::size_t first_row = 0;  // the row its first line fills
   int written[GridTable::kColCount] = {};  // the last row written in each shown column; 0: none
   // Fields past the shown columns, written once every piece is in: a hidden cell of one row may
   // reshape what holds the others.

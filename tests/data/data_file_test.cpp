@@ -207,7 +207,9 @@ TEST(FillGridFromText, TellsHowFarItGotAndStopsWhenAsked) {
 // text of every cell up to past the last row and field.
 std::string GridImage(const GridTable& grid) {
   std::string image = std::to_string(grid.RowCount()) + "/" + std::to_string(grid.FixedRows());
-  for (int col = 0; col < grid.ColCount(); ++col) image += "/" + std::to_string(grid.StoredRows(col));
+  for (int col = 0; col < grid.ColCount(); ++col) {
+    image += "/" + std::to_string(grid.StoredRows(col));
+  }
   for (int row = 0; row < grid.RowCount() + 3; ++row) {
     image += "\n";
     for (int col = 0; col < 8; ++col) image += grid.Cell(col, row) + "|";
@@ -218,9 +220,9 @@ std::string GridImage(const GridTable& grid) {
 // Texts made of what a loader must keep apart: every kind of line end, empty and blank lines,
 // quoted fields with line-end-free quotes in them, fields past the shown columns, a NUL.
 std::string RandomText(std::mt19937& random) {
-  static const char* const kParts[] = {
-      "1", "2.5", "-3e4", " ", "\t", "  ", "\n", "\r", "\r\n", "\n\n", "\"q r\"", "\"\"\"\"",
-      "\"open", "x\"y", "7 8 9", "a b c d e"};
+  static const char* const kParts[] = {"1",      "2.5",  "-3e4",  " ",        "\t",      "  ",
+                                       "\n",     "\r",   "\r\n",  "\n\n",     "\"q r\"", "\"\"\"\"",
+                                       "\"open", "x\"y", "7 8 9", "a b c d e"};
   std::string text;
   const int parts = static_cast<int>(random() % 60);
   for (int i = 0; i < parts; ++i) text += kParts[random() % std::size(kParts)];

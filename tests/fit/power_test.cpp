@@ -22,11 +22,11 @@ TEST(Power, FollowsTheRulesOfTheGeneralPowerFunction) {
       {0, 2.5, 0, ""},
       {0, 3, 0, ""},
       {2, 10, 1024, ""},
-      {-2, 3, -8, ""},             // a whole exponent accepts a negative base
-      {-2, -2, 0.25, ""},          // reciprocal of the square-and-multiply result
-      {10, -3, 1 / 1000.0L, ""},   // 1/1000, not 0.1·0.1·0.1
-      {1e3000L, 1, 1e3000L, ""},   // no squaring after the last bit, so no overflow
-      {2, 0.5, sqrtl(2), ""},      // e^(0.5·ln 2)
+      {-2, 3, -8, ""},            // a whole exponent accepts a negative base
+      {-2, -2, 0.25, ""},         // reciprocal of the square-and-multiply result
+      {10, -3, 1 / 1000.0L, ""},  // 1/1000, not 0.1·0.1·0.1
+      {1e3000L, 1, 1e3000L, ""},  // no squaring after the last bit, so no overflow
+      {2, 0.5, sqrtl(2), ""},     // e^(0.5·ln 2)
       {0, -2, 0, "Floating point division by zero"},
       {0, -2.5, 0, "Floating point division by zero"},
       {-2, 0.5, 0, "Invalid floating point operation"},
@@ -71,7 +71,8 @@ TEST(Power, FollowsTheRulesOfTheGeneralPowerFunction) {
 // A memo changes no value: the remembered logarithm of a base is the one taken afresh, and a base
 // that faults is never remembered.
 TEST(Power, TheLogarithmMemoGivesTheValuesOfAFreshLogarithm) {
-  const long double bases[] = {1.5L, 1.5L, 0.1L, -2, -2, 1.5L, 0, 0, 7e300L, 7e300L, 0x1p-16440L};
+  const long double bases[] = {1.5L, 1.5L,   0.1L,   -2,          -2,        1.5L,     0,
+                               0,    7e300L, 7e300L, 0x1p-16440L, HUGE_VALL, HUGE_VALL};
   const long double exponents[] = {0.25L, -3.75L, 1e3L + 0.5L, 17.125L};
   LnMemo memo;
   for (const long double base : bases) {
