@@ -169,7 +169,8 @@ TEST(LoadDataFile, ReadsAFileAsItsNameSays) {
   std::filesystem::remove_all(folder);
 }
 
-// Records the fractions of a load; says stop from its `stop_at`-th question on (0: never).
+// Records the fractions of a load; says stop from its `stop_at`-th question on (0: never), asked
+// on any thread.
 class LoadRecorder : public ProgressObserver {
  public:
   explicit LoadRecorder(int stop_at) : stop_at_(stop_at) {}
@@ -179,7 +180,7 @@ class LoadRecorder : public ProgressObserver {
 
  private:
   int stop_at_;
-  mutable int asked_ = 0;
+  mutable std::atomic<int> asked_{0};
 };
 
 TEST(FillGridFromText, TellsHowFarItGotAndStopsWhenAsked) {
@@ -256,23 +257,11 @@ TEST(FillGridFromTextInPieces, LeavesTheGridAsTheRowByRowFillDoes) {
 
 // Progress comes from the calling thread, never falling, ending at 1; a stop asked for on any
 // thread ends the load with Cancelled.
-class ThreadSafeRecorder : public ProgressObserver {
- public:
-  explicit ThreadSafeRecorder(int stop_at) : stop_at_(stop_at) {}
-  void Progressed(double fraction) override { fractions.push_back(fraction); }
-  bool StopRequested() const override { return stop_at_ != 0 && ++asked_ >= stop_at_; }
-  std::vector<double> fractions;
-
- private:
-  int stop_at_;
-  mutable std::atomic<int> asked_{0};
-};
-
 TEST(FillGridFromTextInPieces, TellsHowFarItGotAndStopsWhenAsked) {
   std::string text;
   for (int i = 0; i < 200000; ++i) text += std::to_string(i) + " 1\n";
   GridTable grid;
-  ThreadSafeRecorder recorder(0);
+  LoadRecorder recorder(0);
   FillGridFromText(text, grid, Progress(&recorder));  // over a megabyte: in pieces
   EXPECT_EQ(grid.Cell(1, 200000), "199999");
   EXPECT_EQ(grid.Cell(0, 200000), "200000");
@@ -282,7 +271,7 @@ TEST(FillGridFromTextInPieces, TellsHowFarItGotAndStopsWhenAsked) {
   EXPECT_TRUE(std::is_sorted(recorder.fractions.begin(), recorder.fractions.end()));
 
   GridTable stopped;
-  ThreadSafeRecorder stopper(3);
+  LoadRecorder stopper(3);
   EXPECT_THROW(FillGridFromTextInPieces(text, stopped, 4096, Progress(&stopper)), Cancelled);
 }
 
