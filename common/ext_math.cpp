@@ -134,12 +134,8 @@ void Log10(std::span<const Extended> x, std::span<Extended> out) {
 }
 
 void ExpOfProduct(Extended2 factor, std::span<const Extended> x, std::span<Extended> out) {
-  if (!__builtin_isless(fabsl(factor.hi), 0x1p16000L)) {
-    for (std::size_t i = 0; i < x.size(); ++i) out[i] = ExpOfProduct(x[i], factor);
-    return;
-  }
-  const detail::Factor b = detail::FactorOf(factor.hi, factor.lo);  // split once
-  for (std::size_t i = 0; i < x.size(); ++i) out[i] = detail::ExpOfProductInRange(x[i], b);
+  const ReadyFactor b = Ready(factor);  // split once
+  for (std::size_t i = 0; i < x.size(); ++i) out[i] = ExpOfProduct(x[i], b);
 }
 
 void Pow(std::span<const Extended> base, std::span<const Extended> y, std::span<Extended> out) {

@@ -231,6 +231,10 @@ template <bool kWide>
 
 }  // namespace detail
 
+// The integer nearest to t (ties to even), for |t| < 2^62: one x87 instruction, no call and no
+// change of the rounding mode.
+using detail::RoundToInt;
+
 // e^x. Overflow from x = 11356.523406294143950 on (the first x whose e^x rounds beyond the
 // extended range); a result below the normal range is rounded onto the denormal grid.
 [[gnu::always_inline]] inline Extended Exp(Extended x) {
@@ -290,6 +294,28 @@ template <bool kWide>
 // e^(a·b) of the exact product a·b: the exponential model's e^(b·x) without the rounding of b·x.
 [[gnu::always_inline]] inline Extended ExpOfProduct(Extended a, Extended b) {
   return ExpOfProduct(a, Extended2{b, 0});
+}
+
+// A factor b = hi + lo made ready for many exact products a·b (one base raised to many
+// exponents): its high part is split once. ExpOfProduct(a, Ready(b)) is ExpOfProduct(a, b).
+struct ReadyFactor {
+  Extended hi = 0, h1 = 0, h2 = 0, lo = 0;
+};
+
+[[gnu::always_inline]] inline ReadyFactor Ready(Extended2 b) {
+  // Far outside the range (∞, NaN) the products take the special path, which splits nothing.
+  if (__builtin_expect(__builtin_isless(fabsl(b.hi), 0x1p16000L), 1)) {
+    const detail::Factor f = detail::FactorOf(b.hi, b.lo);
+    return {f.hi, f.h1, f.h2, f.lo};
+  }
+  return {b.hi, 0, 0, b.lo};
+}
+
+[[gnu::always_inline]] inline Extended ExpOfProduct(Extended a, const ReadyFactor& b) {
+  if (__builtin_expect(__builtin_isless(fabsl(b.hi), 0x1p16000L), 1)) {
+    return detail::ExpOfProductInRange(a, detail::Factor{b.hi, b.h1, b.h2, b.lo});
+  }
+  return detail::ExpOfProductSpecial(a, {b.hi, b.lo});
 }
 
 // The power function of the fits, defined as e^(y·ln base) and computed as the exact value of

@@ -42,6 +42,7 @@
 #include <type_traits>
 
 #include "common/errors.h"
+#include "common/ext_math.h"
 #include "common/extended.h"
 
 namespace tarvolen::fp {
@@ -144,18 +145,39 @@ inline bool operator>=(Checked a, Checked b) { return a.v >= b.v; }
 inline Extended Value(Extended x) { return x; }
 inline Extended Value(Checked x) { return x.v; }
 
-// Elementary functions for both number types. The logarithm of 0 raises division by zero, of a
-// negative number an invalid operation; the square root of a negative number is invalid.
-inline Extended Ln(Extended x) { return logl(x); }
-inline Extended Log10(Extended x) { return log10l(x); }
-inline Extended Exp(Extended x) { return expl(x); }
+// Elementary functions for both number types (common/ext_math.h: each result rounded once, to
+// within 0.503 units in the last place). The logarithm of 0 raises division by zero, of a
+// negative number an invalid operation; e^x overflows from x = 11356.52...; the square root of
+// a negative number is invalid.
+inline Extended Ln(Extended x) { return ext::Ln(x); }
+inline Extended Log10(Extended x) { return ext::Log10(x); }
+inline Extended Exp(Extended x) { return ext::Exp(x); }
 inline Extended Sqrt(Extended x) { return sqrtl(x); }
 inline Extended Abs(Extended x) { return fabsl(x); }
-inline Checked Ln(Checked x) { return detail::Done(logl(detail::Pin(x.v))); }
-inline Checked Log10(Checked x) { return detail::Done(log10l(detail::Pin(x.v))); }
-inline Checked Exp(Checked x) { return detail::Done(expl(detail::Pin(x.v))); }
+inline Checked Ln(Checked x) { return detail::Done(ext::Ln(detail::Pin(x.v))); }
+inline Checked Log10(Checked x) { return detail::Done(ext::Log10(detail::Pin(x.v))); }
+inline Checked Exp(Checked x) { return detail::Done(ext::Exp(detail::Pin(x.v))); }
 inline Checked Sqrt(Checked x) { return detail::Done(sqrtl(detail::Pin(x.v))); }
 inline Checked Abs(Checked x) { return Checked(fabsl(x.v)); }
+
+// ln x as an unevaluated sum of two extended reals (ext::LnWide); its high part is Ln(x). A
+// checked one tests the flags once both parts exist.
+[[gnu::always_inline]] inline ext::Extended2 LnWide(Extended x) { return ext::LnWide(x); }
+inline ext::Extended2 LnWide(Checked x) {
+  ext::Extended2 l = ext::LnWide(detail::Pin(x.v));
+  l.lo = detail::Pin(l.lo);
+  l.hi = detail::Done(l.hi);
+  return l;
+}
+
+// e^(a·(ln.hi + ln.lo)) of the exact product, rounded once (ext::ExpOfProduct), for a factor
+// made ready by ext::Ready; faults as Exp(a·ln.hi) with the product rounded.
+[[gnu::always_inline]] inline Extended ExpOfProduct(Extended a, const ext::ReadyFactor& ln) {
+  return ext::ExpOfProduct(a, ln);
+}
+inline Checked ExpOfProduct(Checked a, const ext::ReadyFactor& ln) {
+  return detail::Done(ext::ExpOfProduct(detail::Pin(a.v), ln));
+}
 
 // Rounding to the chart's 64-bit doubles: beyond the double range this raises an overflow.
 inline double ToDouble(Extended x) { return static_cast<double>(x); }

@@ -1,11 +1,15 @@
 #include "data/data_file.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <limits>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "common/file_io.h"
+#include "common/parallel.h"
 #include "data/load_rows.h"
 
 namespace tarvolen {
@@ -103,7 +107,132 @@ void SplitTextFields(std::string_view line, Sink&& sink) {
   }
 }
 
+// A text of this size or more is cut into pieces of kPieceBytes that fill their rows on all cores
+// at once; below it the calling thread fills every row, as sharing out costs more than it saves.
+constexpr std::size_t kPiecesFrom = std::size_t{1} << 20;
+constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+
+// The position just after the first line end at or after `from` (a CR LF pair taken whole), or
+// the end of the text: a line end is always a safe cut, as no field runs past one.
+std::size_t AfterLineEnd(std::string_view text, std::size_t from) {
+  const std::size_t n = text.size();
+  std::size_t i = from;
+  while (i < n && text[i] != '\r' && text[i] != '\n') ++i;
+  if (i == n) return n;
+  if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+  return i + 1;
+}
+
+// Whole lines of the text, filled on whichever thread takes them.
+struct Piece {
+  std::string_view text;
+  LineCount count;            // its lines, the last that is not empty counted within the piece
+  std::size_t first_row = 0;  // the row its first line fills
+  int written[GridTable::kColCount] = {};  // the last row written in each shown column; 0: none
+  // Fields past the shown columns, written once every piece is in: a hidden cell of one row may
+  // reshape what holds the others.
+  struct HiddenCell {
+    int row;
+    int col;
+    std::string text;
+  };
+  std::vector<HiddenCell> hidden;
+};
+
+// Fills the rows of `piece` up to row `last_row`, as FillGridFromText fills them, into a grid
+// whose shown columns store every row the load writes.
+void FillPiece(GridTable& grid, Piece& piece, int last_row) {
+  const char* p = piece.text.data();
+  const char* const end = p + piece.text.size();
+  const auto last = static_cast<std::size_t>(last_row);
+  for (std::size_t k = 0; k < piece.count.lines && piece.first_row + k <= last; ++k) {
+    const int row = static_cast<int>(piece.first_row + k);
+    const char* brk = p;
+    while (brk < end && *brk != '\r' && *brk != '\n') ++brk;
+    const std::string_view line(p, static_cast<std::size_t>(brk - p));
+    if (line.empty()) {
+      grid.ClearCellsFrom(0, row);
+    } else {
+      load_rows::WriteRowNumber(grid, row);
+      piece.written[0] = row;
+      int fields = 0;
+      SplitTextFields(line, [&](int field, std::string&& text) {
+        if (field < GridTable::kColCount) {
+          grid.SetCell(field, row, std::move(text));
+          piece.written[field] = row;
+        } else {
+          piece.hidden.push_back({row, field, std::move(text)});
+        }
+        fields = field;
+      });
+      grid.ClearCellsFrom(fields + 1, row);
+    }
+    p = brk;
+    if (p < end) {
+      ++p;
+      if (*brk == '\r' && p < end && *p == '\n') ++p;
+    }
+  }
+}
+
 }  // namespace
+
+void FillGridFromTextInPieces(std::string_view bytes, GridTable& grid, std::size_t piece_bytes,
+                              const Progress& progress) {
+  const std::string_view text = load_rows::BeforeNul(bytes);
+  std::vector<Piece> pieces;
+  const std::size_t step = std::max<std::size_t>(piece_bytes, 1);
+  for (std::size_t begin = 0; begin < text.size();) {
+    const std::size_t end = AfterLineEnd(text, std::min(text.size(), begin + step) - 1);
+    pieces.emplace_back().text = text.substr(begin, end - begin);
+    begin = end;
+  }
+  ParallelFor(pieces.size(), [&](std::size_t i) {
+    progress.CheckStop();
+    pieces[i].count = CountLines(pieces[i].text);
+  });
+
+  std::size_t lines = 0;
+  std::size_t last_filled = 0;
+  for (Piece& piece : pieces) {
+    piece.first_row = lines + 1;
+    if (piece.count.last_filled != 0) last_filled = lines + piece.count.last_filled;
+    lines += piece.count.lines;
+  }
+  const int line_count = load_rows::StartLoad(grid, lines, last_filled);
+  int kept[GridTable::kColCount];
+  const int stored = static_cast<int>(std::min<std::size_t>(last_filled, line_count)) + 1;
+  for (int col = 0; col < GridTable::kColCount; ++col) {
+    kept[col] = grid.StoredRows(col);
+    grid.SetStoredRows(col, std::max(kept[col], stored));
+  }
+
+  // Progress is told on this thread only, as the pieces it takes itself end.
+  const std::thread::id caller = std::this_thread::get_id();
+  std::atomic<std::size_t> rows_done{0};
+  if (progress.Observed()) progress.Report(0, static_cast<std::size_t>(line_count));
+  ParallelFor(pieces.size(), [&](std::size_t i) {
+    progress.CheckStop();
+    FillPiece(grid, pieces[i], line_count);
+    const std::size_t done = rows_done += pieces[i].count.lines;
+    if (progress.Observed() && std::this_thread::get_id() == caller) {
+      progress.Report(std::min(done, static_cast<std::size_t>(line_count)),
+                      static_cast<std::size_t>(line_count));
+    }
+  });
+
+  for (int col = 0; col < GridTable::kColCount; ++col) {
+    int written = 0;
+    for (const Piece& piece : pieces) written = std::max(written, piece.written[col]);
+    grid.SetStoredRows(col, written != 0 ? std::max(kept[col], written + 1) : kept[col]);
+  }
+  for (Piece& piece : pieces) {
+    for (Piece::HiddenCell& cell : piece.hidden) {
+      grid.SetCell(cell.col, cell.row, std::move(cell.text));
+    }
+  }
+  load_rows::ReportRow(progress, line_count + 1, line_count);
+}
 
 DataFormat DataFormatOfName(std::string_view file_name) {
   constexpr std::string_view kCsv = ".csv";
@@ -121,6 +250,10 @@ void SplitTextLine(std::string_view line, const FieldSink& sink) {
 
 void FillGridFromText(std::string_view bytes, GridTable& grid, const Progress& progress) {
   const std::string_view text = load_rows::BeforeNul(bytes);
+  if (text.size() >= kPiecesFrom && DefaultThreadCount() > 1) {
+    FillGridFromTextInPieces(text, grid, kPieceBytes, progress);
+    return;
+  }
   const LineCount count = CountLines(text);
   const int line_count = load_rows::StartLoad(grid, count.lines, count.last_filled);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,13 @@ DataFormat DataFormatOfName(std::string_view file_name);
 // the next quote not doubled ("" inside stands for one quote) or to the line end, and the text
 // right after its closing quote starts the next field.
 void FillGridFromText(std::string_view bytes, GridTable& grid, const Progress& progress = {});
+
+// FillGridFromText with the text cut at line ends into pieces of at least `piece_bytes` (one
+// line at least), which fill their rows on all cores at once; the grid ends exactly as filling
+// row by row leaves it. FillGridFromText does this itself for a text of a megabyte or more.
+// Progress is told on the calling thread; a stop leaves any of the rows filled.
+void FillGridFromTextInPieces(std::string_view bytes, GridTable& grid, std::size_t piece_bytes,
+                              const Progress& progress = {});
 
 // A CSV file. A UTF-8 byte-order mark at the start is skipped. The delimiter is ";" when the
 // first non-empty line holds one outside quotes, else "," when it holds a comma, else a tab when

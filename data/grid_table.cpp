@@ -84,6 +84,11 @@ void GridTable::ReserveRows(int rows) {
   for (auto& column : columns_) ReserveOnHugePages(column, count);
 }
 
+void GridTable::SetStoredRows(int col, int rows) {
+  if (col < 0 || col >= kColCount) return;
+  columns_[col].resize(static_cast<std::size_t>(std::max(rows, 0)));
+}
+
 int GridTable::StoredRows(int col) const {
   if (col < 0 || col >= kColCount) return 0;
   return static_cast<int>(columns_[col].size());

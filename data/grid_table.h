@@ -49,6 +49,12 @@ class GridTable {
   // Grows the stored rows of the shown columns ahead of a load of `rows` rows.
   void ReserveRows(int rows);
 
+  // Makes shown column `col` (0 to 2) store exactly `rows` rows (see StoredRows): rows added are
+  // empty, rows dropped must be. A load that fills rows on several threads at once stores its
+  // rows first, so that writing a cell of a shown column then touches that cell alone; it gives
+  // each column back afterwards the size that writing cell by cell would have left.
+  void SetStoredRows(int col, int rows);
+
   // The rows 0..StoredRows(col) - 1 of shown column `col` (0 to 2) may hold text; every row from
   // there on reads as empty. A reader that takes rows with text only needs no room beyond it,
   // however long the grid.

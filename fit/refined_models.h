@@ -96,8 +96,9 @@ struct OnX {
   }
 };
 
-// The logarithm memo serves a pass that raises one b to every x (compound) or raises every x and
-// then uses ln x again (the power-type models), so most logarithms are taken once.
+// The logarithm memo serves the compound model's passes, which raise one b to every x: ln b is
+// taken once. The power-type models raise a different x in every row, where a memo would only
+// cost its upkeep.
 
 // y = a·bˣ: f = bˣ·a, df/da = bˣ, df/db = b^(x-1)·(a·x).
 struct Compound : OnX {
@@ -154,8 +155,8 @@ struct PowerType {
     return {tarvolen::Power(Ten(), k).v, m.v};
   }
   template <class T>
-  static T Kernel(T b, T x, LnMemo& memo) {
-    return tarvolen::Power(x, Exponent::Of(b, x), &memo);
+  static T Kernel(T b, T x, LnMemo&) {
+    return tarvolen::Power(x, Exponent::Of(b, x));
   }
 };
 
@@ -170,11 +171,11 @@ struct Power : PowerType<Power> {
     return b;
   }
   template <class T>
-  static void Row(T a, T, T x, T y, T power, T& r, T& da, T& db, LnMemo& memo) {
+  static void Row(T a, T, T x, T y, T power, T& r, T& da, T& db, LnMemo&) {
     const T f = power * a;
     r = y - f;
     da = power;
-    db = LnOf(x, &memo) * f;
+    db = fp::Ln(x) * f;
   }
 };
 
@@ -189,10 +190,10 @@ struct Geometric : PowerType<Geometric> {
     return b * x;
   }
   template <class T>
-  static void Row(T a, T, T x, T y, T power, T& r, T& da, T& db, LnMemo& memo) {
+  static void Row(T a, T, T x, T y, T power, T& r, T& da, T& db, LnMemo&) {
     r = y - power * a;
     da = power;
-    const T ln_x = LnOf(x, &memo);
+    const T ln_x = fp::Ln(x);
     db = (ln_x * (a * x)) * power;
   }
 };
@@ -208,10 +209,10 @@ struct Geometric2 : PowerType<Geometric2> {
     return b / x;
   }
   template <class T>
-  static void Row(T a, T, T x, T y, T power, T& r, T& da, T& db, LnMemo& memo) {
+  static void Row(T a, T, T x, T y, T power, T& r, T& da, T& db, LnMemo&) {
     r = y - power * a;
     da = power;
-    const T ln_x = LnOf(x, &memo);
+    const T ln_x = fp::Ln(x);
     db = (ln_x * (a / x)) * power;
   }
 };

@@ -1,6 +1,7 @@
 // Bytes of a data file into the grid, read as a text file and as a CSV file, each compared with
 // a plain second reading of its format: the row count, the row numbers, the titles and every
-// field must match, and every other cell of the data rows is empty afterwards.
+// field must match, and every other cell of the data rows is empty afterwards. The text file is
+// also read in pieces on several threads, which must leave the grid as the row-by-row fill.
 
 #include <cstddef>
 #include <cstdint>
@@ -236,6 +237,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto text_load = [](std::string_view b, GridTable& g) { FillGridFromText(b, g); };
   const auto csv_load = [](std::string_view b, GridTable& g) { FillGridFromCsv(b, g); };
   Check(bytes, text_load, TextRows(bytes), {}, "text");
+  // Cut at line ends into pieces that fill their rows on several threads, the text must leave
+  // the grid as the row-by-row fill does, down to the rows each column stores.
+  const std::size_t piece_bytes = size == 0 ? 1 : 1 + data[0] % 32;
+  const auto pieces_load = [piece_bytes](std::string_view b, GridTable& g) {
+    FillGridFromTextInPieces(b, g, piece_bytes);
+  };
+  Check(bytes, pieces_load, TextRows(bytes), {}, "text in pieces");
+  GridTable by_rows, in_pieces;
+  by_rows.SetCell(4, 3, kOld);
+  in_pieces.SetCell(4, 3, kOld);
+  text_load(bytes, by_rows);
+  pieces_load(bytes, in_pieces);
+  for (int col = 0; col < by_rows.ColCount(); ++col) {
+    Require(by_rows.StoredRows(col) == in_pieces.StoredRows(col), "stored rows", "text in pieces");
+  }
   const Csv csv = CsvRows(bytes);
   Check(bytes, csv_load, csv.rows, csv.titles, "csv");
   return 0;

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -166,7 +169,8 @@ TEST(LoadDataFile, ReadsAFileAsItsNameSays) {
   std::filesystem::remove_all(folder);
 }
 
-// Records the fractions of a load; says stop from its `stop_at`-th question on (0: never).
+// Records the fractions of a load; says stop from its `stop_at`-th question on (0: never), asked
+// on any thread.
 class LoadRecorder : public ProgressObserver {
  public:
   explicit LoadRecorder(int stop_at) : stop_at_(stop_at) {}
@@ -176,7 +180,7 @@ class LoadRecorder : public ProgressObserver {
 
  private:
   int stop_at_;
-  mutable int asked_ = 0;
+  mutable std::atomic<int> asked_{0};
 };
 
 TEST(FillGridFromText, TellsHowFarItGotAndStopsWhenAsked) {
@@ -198,6 +202,77 @@ TEST(FillGridFromText, TellsHowFarItGotAndStopsWhenAsked) {
   EXPECT_THROW(FillGridFromText(text, stopped, Progress(&stopper)), Cancelled);
   EXPECT_NE(stopped.Cell(1, 1), "");       // the first chunk is in
   EXPECT_EQ(stopped.Cell(1, 100000), "");  // the rest is not
+}
+
+// Everything a load decides about a grid: its shape, the stored rows of the shown columns and the
+// text of every cell up to past the last row and field.
+std::string GridImage(const GridTable& grid) {
+  std::string image = std::to_string(grid.RowCount()) + "/" + std::to_string(grid.FixedRows());
+  for (int col = 0; col < grid.ColCount(); ++col) {
+    image += "/" + std::to_string(grid.StoredRows(col));
+  }
+  for (int row = 0; row < grid.RowCount() + 3; ++row) {
+    image += "\n";
+    for (int col = 0; col < 8; ++col) image += grid.Cell(col, row) + "|";
+  }
+  return image;
+}
+
+// Texts made of what a loader must keep apart: every kind of line end, empty and blank lines,
+// quoted fields with line-end-free quotes in them, fields past the shown columns, a NUL.
+std::string RandomText(std::mt19937& random) {
+  static const char* const kParts[] = {"1",      "2.5",  "-3e4",  " ",        "\t",      "  ",
+                                       "\n",     "\r",   "\r\n",  "\n\n",     "\"q r\"", "\"\"\"\"",
+                                       "\"open", "x\"y", "7 8 9", "a b c d e"};
+  std::string text;
+  const int parts = static_cast<int>(random() % 60);
+  for (int i = 0; i < parts; ++i) text += kParts[random() % std::size(kParts)];
+  if (random() % 8 == 0) text.insert(random() % (text.size() + 1), 1, '\0');
+  return text;
+}
+
+// Cut into pieces of any size and filled on several threads, a text leaves the grid exactly as
+// the row-by-row fill does: into a fresh grid, and into one holding an earlier load with more
+// rows and fields.
+TEST(FillGridFromTextInPieces, LeavesTheGridAsTheRowByRowFillDoes) {
+  std::mt19937 random(20240611);
+  const std::size_t piece_sizes[] = {1, 2, 3, 7, 64};
+  for (int round = 0; round < 300; ++round) {
+    const std::string text = RandomText(random);
+    SCOPED_TRACE(testing::PrintToString(text));
+    for (const bool earlier_load : {false, true}) {
+      GridTable expected;
+      expected.WriteHeaders();
+      if (earlier_load) FillGridFromText("1 2 3 4 5\n6 7 8\n\n9\n1 2 3 4 5 6\n7 7 7 7\n", expected);
+      GridTable grid = expected;
+      FillGridFromText(text, expected);  // a small text: row by row
+      for (const std::size_t piece_bytes : piece_sizes) {
+        GridTable pieces = grid;
+        FillGridFromTextInPieces(text, pieces, piece_bytes);
+        ASSERT_EQ(GridImage(pieces), GridImage(expected)) << "pieces of " << piece_bytes;
+      }
+    }
+  }
+}
+
+// Progress comes from the calling thread, never falling, ending at 1; a stop asked for on any
+// thread ends the load with Cancelled.
+TEST(FillGridFromTextInPieces, TellsHowFarItGotAndStopsWhenAsked) {
+  std::string text;
+  for (int i = 0; i < 200000; ++i) text += std::to_string(i) + " 1\n";
+  GridTable grid;
+  LoadRecorder recorder(0);
+  FillGridFromText(text, grid, Progress(&recorder));  // over a megabyte: in pieces
+  EXPECT_EQ(grid.Cell(1, 200000), "199999");
+  EXPECT_EQ(grid.Cell(0, 200000), "200000");
+  ASSERT_GE(recorder.fractions.size(), 2u);
+  EXPECT_EQ(recorder.fractions.front(), 0);
+  EXPECT_EQ(recorder.fractions.back(), 1);
+  EXPECT_TRUE(std::is_sorted(recorder.fractions.begin(), recorder.fractions.end()));
+
+  GridTable stopped;
+  LoadRecorder stopper(3);
+  EXPECT_THROW(FillGridFromTextInPieces(text, stopped, 4096, Progress(&stopper)), Cancelled);
 }
 
 }  // namespace
