@@ -70,10 +70,12 @@ bool StringGridModel::setData(const QModelIndex& index, const QVariant& value, i
   if (!table_.IsEditable(col, row)) return false;
   table_.SetCell(col, row, ToGridText(value.toString()));
   emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+  emit CellsEdited();
   return true;
 }
 
 void StringGridModel::ClearCells(const QItemSelection& selection) {
+  bool cleared = false;
   for (const QItemSelectionRange& range : selection) {
     for (int model_row = range.top(); model_row <= range.bottom(); ++model_row) {
       for (int model_col = range.left(); model_col <= range.right(); ++model_col) {
@@ -81,11 +83,13 @@ void StringGridModel::ClearCells(const QItemSelection& selection) {
         const int row = GridRow(model_row);
         if (table_.IsEditable(col, row) && !table_.Cell(col, row).empty()) {
           table_.SetCell(col, row, std::string());
+          cleared = true;
         }
       }
     }
     emit dataChanged(range.topLeft(), range.bottomRight(), {Qt::DisplayRole, Qt::EditRole});
   }
+  if (cleared) emit CellsEdited();
 }
 
 Qt::ItemFlags StringGridModel::flags(const QModelIndex& index) const {
