@@ -3,6 +3,8 @@
 #include <QHelpEvent>
 #include <QStringDecoder>
 #include <QToolTip>
+#include <string>
+#include <utility>
 
 namespace tarvolen {
 namespace {
@@ -68,7 +70,10 @@ bool StringGridModel::setData(const QModelIndex& index, const QVariant& value, i
   const int col = GridCol(index.column());
   const int row = GridRow(index.row());
   if (!table_.IsEditable(col, row)) return false;
-  table_.SetCell(col, row, ToGridText(value.toString()));
+  std::string text = ToGridText(value.toString());
+  // An editor closed without a change writes nothing: the data are as they were.
+  if (text == table_.Cell(col, row)) return true;
+  table_.SetCell(col, row, std::move(text));
   emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
   emit CellsEdited();
   return true;
