@@ -1,10 +1,11 @@
 #include "shell/comparison_dialog.h"
 
 #include <QDialogButtonBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "shell/text_table.h"
 
@@ -42,7 +43,6 @@ TComparisonDialog::TComparisonDialog(const ModelComparison& comparison, char dec
                    u"R\u00b2"_qs, u"Note"_qs},
                   rows);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table_->horizontalHeader()->setStretchLastSection(true);
   if (!rows.empty()) table_->selectRow(0);
   connect(table_, &QAbstractItemView::doubleClicked, this, [this] { Choose(); });
 
@@ -60,7 +60,14 @@ TComparisonDialog::TComparisonDialog(const ModelComparison& comparison, char dec
   layout->addWidget(heading_);
   layout->addWidget(table_, 1);
   layout->addWidget(buttons);
-  resize(760, 400);
+  // Wide enough for every column, the note given room for a sentence (it wraps beyond), but
+  // never wider than the screen.
+  const QMargins margins = layout->contentsMargins();
+  int width = margins.left() + margins.right() + table_->ContentWidth(300);
+  if (const QScreen* shown_on = parent ? parent->screen() : screen()) {
+    width = std::min(width, shown_on->availableGeometry().width() * 9 / 10);
+  }
+  resize(std::max(width, 600), 420);
   table_->setFocus();
 }
 

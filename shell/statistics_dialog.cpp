@@ -1,7 +1,6 @@
 #include "shell/statistics_dialog.h"
 
 #include <QDialogButtonBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -17,7 +16,6 @@ TStatisticsDialog::TStatisticsDialog(QWidget* parent)
   setWindowTitle(u"Statistics"_qs);
   heading_->setWordWrap(true);
   heading_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  table_->horizontalHeader()->setStretchLastSection(true);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   copy_all_ = buttons->addButton(u"Copy All"_qs, QDialogButtonBox::ActionRole);
   copy_all_->setAutoDefault(false);
@@ -40,6 +38,10 @@ void TStatisticsDialog::ShowStatistics(const FitStatistics& statistics, char dec
   }
   table_->SetRows({u"Figure"_qs, u"Value"_qs}, rows);
   table_->show();
+  // Grown, never shrunk, to show the values on one line; a long reason wraps.
+  const QMargins margins = layout()->contentsMargins();
+  const int wanted = margins.left() + margins.right() + table_->ContentWidth(440);
+  if (width() < wanted) resize(wanted, height());
   copy_all_->setEnabled(true);
 }
 

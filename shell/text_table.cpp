@@ -4,6 +4,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QScrollBar>
+#include <algorithm>
 #include <map>
 
 namespace tarvolen {
@@ -28,8 +30,11 @@ QString Line(const QStringList& cells) {
 TTextTable::TTextTable(QWidget* parent) : QTableWidget(parent) {
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setWordWrap(false);
   setTabKeyNavigation(false);  // Tab moves on to the dialog's buttons
+  // The last column takes the width left and wraps a long note or reason onto more lines.
+  setWordWrap(true);
+  horizontalHeader()->setStretchLastSection(true);
+  verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   verticalHeader()->hide();
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -59,7 +64,6 @@ void TTextTable::SetRows(const QStringList& titles, const std::vector<QStringLis
     }
   }
   resizeColumnsToContents();
-  resizeRowsToContents();
 }
 
 QString TTextTable::SelectedText() const {
@@ -92,6 +96,14 @@ QString TTextTable::AllText() const {
     text += Line(line);
   }
   return text;
+}
+
+int TTextTable::ContentWidth(int last_column_most) const {
+  int width = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+  const int last = columnCount() - 1;
+  for (int col = 0; col < last; ++col) width += columnWidth(col);
+  if (last >= 0) width += std::min(sizeHintForColumn(last), last_column_most);
+  return width;
 }
 
 void TTextTable::CopySelection() {

@@ -24,6 +24,9 @@ class TTextTable : public QTableWidget {
   QString SelectedText() const;
   // The column titles, then every row.
   QString AllText() const;
+  // The width that shows every column whole, the last one at most `last_column_most` wide (its
+  // texts wrap beyond), with the frame and a vertical scroll bar.
+  int ContentWidth(int last_column_most) const;
   void CopySelection();
   void CopyAll();
 };
