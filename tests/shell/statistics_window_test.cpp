@@ -10,14 +10,12 @@
 #include <QTableView>
 #include <QTest>
 #include <QPointer>
-#include <cmath>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "common/errors.h"
-#include "common/file_test_folder.h"
 #include "fit/compare.h"
 #include "fit/statistics.h"
 #include "shell/Unit1.h"
@@ -27,20 +25,10 @@
 #include "shell/statistics_dialog.h"
 #include "shell/text_table.h"
 #include "ui_Unit1.h"
+#include "window_work_fixture.h"
 
 namespace tarvolen {
 namespace {
-
-class RecordedErrors : public TDialogs {
- public:
-  explicit RecordedErrors(std::vector<std::string>& errors) : errors_(errors) {}
-  void ShowError(QWidget*, const QString&, const QString& text) override {
-    errors_.push_back(text.toStdString());
-  }
-
- private:
-  std::vector<std::string>& errors_;
-};
 
 // Every row of a table, its cells joined by tabs.
 std::vector<std::string> Rows(const TTextTable& table) {
@@ -72,29 +60,14 @@ std::vector<std::string> ComparisonLines(const ModelComparison& comparison) {
   return lines;
 }
 
-class StatisticsWindowTest : public testing::FileTestFolder {
+class StatisticsWindowTest : public testing::WindowWorkTest {
  protected:
-  void SetUp() override {
-    FileTestFolder::SetUp();
-    form_ = std::make_unique<TForm1>(std::make_unique<RecordedErrors>(errors_));
-    form_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
-  }
-  void TearDown() override {
-    form_.reset();
-    FileTestFolder::TearDown();
-  }
-
-  void Load(const std::string& path) {
-    form_->OpenFile(QString::fromStdString(path));
-    form_->WaitUntilIdle();
-  }
   void LoadText(const std::string& text) { Load(Write("data.txt", text)); }
   void Fit(Model model) {
     form_->RunModel(model);
     form_->WaitUntilIdle();
   }
-  std::string Memo() const { return form_->Form().Memo1->toPlainText().toStdString(); }
+  std::string Memo() const { return ui().Memo1->toPlainText().toStdString(); }
   // The fit the core makes of the window's grid, as a button would run it.
   FitResult CoreFit(Model model, std::vector<std::string>* report = nullptr) {
     FitFields fields;
@@ -113,9 +86,6 @@ class StatisticsWindowTest : public testing::FileTestFolder {
     form_->WaitUntilIdle();
     return form_->ComparisonDialog();
   }
-
-  std::vector<std::string> errors_;
-  std::unique_ptr<TForm1> form_;
 };
 
 TEST_F(StatisticsWindowTest, StatisticsShowTheFiguresOfTheFitInTheResultsBox) {
@@ -150,7 +120,7 @@ TEST_F(StatisticsWindowTest, StatisticsNeverOutliveTheirFit) {
   const std::vector<std::string> linear = Rows(dialog.Table());
   ASSERT_FALSE(linear.empty());
 
-  StringGridModel& grid = *static_cast<StringGridModel*>(form_->Form().StringGrid1->model());
+  StringGridModel& grid = *static_cast<StringGridModel*>(ui().StringGrid1->model());
   // An editor closed without a change changes no data.
   grid.setData(grid.index(2, 1), u"5.9"_qs, Qt::EditRole);
   EXPECT_EQ(Rows(dialog.Table()), linear);
@@ -161,15 +131,15 @@ TEST_F(StatisticsWindowTest, StatisticsNeverOutliveTheirFit) {
   const Step changes[] = {
       {"a typed cell", [&] { grid.setData(grid.index(2, 1), u"6.1"_qs, Qt::EditRole); }},
       {"Delete", [&] {
-         QTableView& view = *form_->Form().StringGrid1;
+         QTableView& view = *ui().StringGrid1;
          view.setCurrentIndex(grid.index(4, 0));
          view.selectionModel()->select(QItemSelection(grid.index(4, 0), grid.index(4, 1)),
                                        QItemSelectionModel::ClearAndSelect);
-         QTest::keyClick(form_->Form().StringGrid1, Qt::Key_Delete);
+         QTest::keyClick(ui().StringGrid1, Qt::Key_Delete);
        }},
       {"a paste", [&] {
          QGuiApplication::clipboard()->setText(u"5\t10"_qs);
-         form_->Form().StringGrid1->setCurrentIndex(grid.index(4, 0));
+         ui().StringGrid1->setCurrentIndex(grid.index(4, 0));
          form_->PasteCells();
        }},
       {"Exchange", [&] { form_->Button1Click(); }},
@@ -199,11 +169,7 @@ TEST_F(StatisticsWindowTest, StatisticsNeverOutliveTheirFit) {
   EXPECT_EQ(dialog.Table().rowCount(), 0);
 
   // A cancelled fit leaves the report and its statistics as they were.
-  std::string big;
-  for (int i = 1; i <= 200000; ++i) {
-    big += std::to_string(i * 1e-4) + ' ' + std::to_string(3 * std::exp(i * 4e-5) + i % 7) + '\n';
-  }
-  Load(Write("big.txt", big));
+  Load(BigFile(200000));
   Fit(Model::kLinear);
   const std::string report = Memo();
   const std::vector<std::string> before = Rows(dialog.Table());
@@ -337,11 +303,7 @@ TEST_F(StatisticsWindowTest, CompareModelsListsFailedModelsAndChoosingOneFailsAs
 }
 
 TEST_F(StatisticsWindowTest, ACancelledComparisonLeavesEverythingAsItWas) {
-  std::string big;
-  for (int i = 1; i <= 200000; ++i) {
-    big += std::to_string(i * 1e-4) + ' ' + std::to_string(3 * std::exp(i * 4e-5) + i % 7) + '\n';
-  }
-  Load(Write("big.txt", big));
+  Load(BigFile(200000));
   Fit(Model::kLinear);
   const std::string report = Memo();
   const std::vector<std::string> statistics = Rows(OpenStatistics().Table());
