@@ -6,10 +6,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -63,17 +63,16 @@ std::vector<std::string> ComparisonLines(const ModelComparison& comparison) {
 class StatisticsWindowTest : public testing::WindowWorkTest {
  protected:
   void LoadText(const std::string& text) { Load(Write("data.txt", text)); }
-  void Fit(Model model) {
-    form_->RunModel(model);
-    form_->WaitUntilIdle();
-  }
   std::string Memo() const { return ui().Memo1->toPlainText().toStdString(); }
-  // The fit the core makes of the window's grid, as a button would run it.
-  FitResult CoreFit(Model model, std::vector<std::string>* report = nullptr) {
+  // The fit the core makes of the window's grid, as a button would run it, and its report.
+  FitResult CoreFit(Model model, std::string* report = nullptr) {
     FitFields fields;
     StringResultLines lines;
     FitResult result = RunFit(model, {form_->Grid(), nullptr, fields, lines, '.'});
-    if (report) *report = lines.Lines();
+    if (report) {
+      report->clear();
+      for (const std::string& line : lines.Lines()) *report += line + "\n";
+    }
     return result;
   }
   TStatisticsDialog& OpenStatistics() {
@@ -189,8 +188,7 @@ TEST_F(StatisticsWindowTest, TablesCopyAsTabSeparatedLines) {
   ASSERT_GE(rows.size(), 3u);
   QClipboard& clipboard = *QGuiApplication::clipboard();
 
-  // Ctrl+C takes the selected cells, a line per row; a single column copies alone.
-  // Made the active window, as it is for a user at the keyboard.
+  // The active window, as it is for a user at the keyboard.
   QWidget* dialog = form_->StatisticsDialog();
   for (int i = 0; i < 100 && QApplication::activeWindow() != dialog; ++i) {
     dialog->activateWindow();
@@ -198,7 +196,8 @@ TEST_F(StatisticsWindowTest, TablesCopyAsTabSeparatedLines) {
   }
   ASSERT_EQ(QApplication::activeWindow(), dialog);
   table.setFocus();
-  table.setFocus();
+
+  // Ctrl+C takes the selected cells, a line per row; a single column copies alone.
   table.clearSelection();
   table.setRangeSelected(QTableWidgetSelectionRange(1, 0, 2, 1), true);
   QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
@@ -240,11 +239,9 @@ TEST_F(StatisticsWindowTest, CompareModelsRanksWhatTheCoreRanksAndRunsTheChosenM
   QTest::keyClick(&dialog->Table(), Qt::Key_Return);
   form_->WaitUntilIdle();
   EXPECT_FALSE(dialog && dialog->isVisible());
-  std::vector<std::string> report;
+  std::string report;
   CoreFit(*ParseModel(best), &report);
-  std::string expected;
-  for (const std::string& line : report) expected += line + "\n";
-  EXPECT_EQ(Memo(), expected);
+  EXPECT_EQ(Memo(), report);
 
   // A double-click on another row fits that model, and so does the button.
   const struct {
@@ -270,9 +267,7 @@ TEST_F(StatisticsWindowTest, CompareModelsRanksWhatTheCoreRanksAndRunsTheChosenM
     form_->WaitUntilIdle();
     EXPECT_FALSE(dialog && dialog->isVisible());
     CoreFit(model, &report);
-    expected.clear();
-    for (const std::string& line : report) expected += line + "\n";
-    EXPECT_EQ(Memo(), expected);
+    EXPECT_EQ(Memo(), report);
     EXPECT_TRUE(errors_.empty());
   }
 }
