@@ -39,11 +39,11 @@ TTextTable::TTextTable(QWidget* parent) : QTableWidget(parent) {
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-  auto* copy = new QAction(tr("Copy"), this);
+  auto* copy = new QAction(u"Copy"_qs, this);
   copy->setShortcut(QKeySequence::Copy);
   copy->setShortcutContext(Qt::WidgetShortcut);
   connect(copy, &QAction::triggered, this, &TTextTable::CopySelection);
-  auto* copy_all = new QAction(tr("Copy All"), this);
+  auto* copy_all = new QAction(u"Copy All"_qs, this);
   connect(copy_all, &QAction::triggered, this, &TTextTable::CopyAll);
   addActions({copy, copy_all});
   setContextMenuPolicy(Qt::ActionsContextMenu);
