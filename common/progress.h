@@ -30,6 +30,21 @@ class Cancelled : public std::exception {
   const char* what() const noexcept override { return "Cancelled"; }
 };
 
+// The stretch [from, to] of an outer observer's work, as an observer of its own: a piece of work
+// that reports from 0 to 1 (a fit inside a longer job) moves the outer progress from `from` to
+// `to`; stops are asked of the outer observer.
+class PartObserver : public ProgressObserver {
+ public:
+  PartObserver(ProgressObserver& outer, double from, double to)
+      : outer_(outer), from_(from), to_(to) {}
+  void Progressed(double fraction) override { outer_.Progressed(from_ + (to_ - from_) * fraction); }
+  bool StopRequested() const override { return outer_.StopRequested(); }
+
+ private:
+  ProgressObserver& outer_;
+  double from_, to_;
+};
+
 // One stretch of the work as seen by its observer: a fit hands each of its passes a part of its
 // own stretch. A small value, copied freely; the default one has no observer.
 class Progress {

@@ -9,19 +9,6 @@
 namespace tarvolen {
 namespace {
 
-// One model's fit seen by the comparison's observer as its own stretch of the progress.
-class StretchObserver : public ProgressObserver {
- public:
-  StretchObserver(ProgressObserver& outer, double from, double to)
-      : outer_(outer), from_(from), to_(to) {}
-  void Progressed(double fraction) override { outer_.Progressed(from_ + (to_ - from_) * fraction); }
-  bool StopRequested() const override { return outer_.StopRequested(); }
-
- private:
-  ProgressObserver& outer_;
-  double from_, to_;
-};
-
 // Where a fitted model stands: an exact fit (SSE zero) first, then by AICc; the rest unranked.
 enum class Standing { kExact, kByAicc, kUnranked, kFailed };
 
@@ -53,7 +40,7 @@ ModelComparison CompareModels(const GridTable& grid, char decimal_separator, std
     const double from = (number - 1) / static_cast<double>(kModelCount);
     const double to = number / static_cast<double>(kModelCount);
     const double fitted = from + 0.9 * (to - from);
-    std::optional<StretchObserver> fit_observer;
+    std::optional<PartObserver> fit_observer;
     if (observer) fit_observer.emplace(*observer, from, fitted);
     FitFields fields;
     StringResultLines lines;

@@ -35,10 +35,12 @@
 #include "render/painter_canvas.h"
 #include "render/picture_files.h"
 #include "shell/background_work.h"
+#include "shell/comparison_dialog.h"
 #include "shell/data_transfer.h"
 #include "shell/progress_panel.h"
 #include "shell/skin_frame.h"
 #include "shell/skin_painting.h"
+#include "shell/statistics_dialog.h"
 #include "shell/window_work.h"
 #include "ui_Unit1.h"
 
@@ -91,6 +93,8 @@ const QKeySequence kLoadDataKey(Qt::CTRL | Qt::Key_O);
 const QKeySequence kSaveResultKey(Qt::CTRL | Qt::Key_S);
 const QKeySequence kSaveFigureKey(Qt::CTRL | Qt::Key_E);
 const QKeySequence kExitKey(Qt::CTRL | Qt::Key_Q);
+const QKeySequence kStatisticsKey(Qt::CTRL | Qt::Key_T);
+const QKeySequence kCompareModelsKey(Qt::CTRL | Qt::Key_M);
 const QKeySequence kManualKey(Qt::Key_F1);
 const QKeySequence kHomePageKey(Qt::SHIFT | Qt::Key_F1);
 
@@ -267,6 +271,11 @@ void TForm1::BuildMenus() {
                         [this] { Save1Click(); })
       ->setObjectName(u"SaveFigure1"_qs);
   file_menu_->addSeparator();
+  file_menu_->addAction(u"Statistics"_qs, this, [this] { Statistics1Click(); })
+      ->setObjectName(u"Statistics1"_qs);
+  file_menu_->addAction(u"Compare Models"_qs, this, [this] { CompareModels1Click(); })
+      ->setObjectName(u"CompareModels1"_qs);
+  file_menu_->addSeparator();
   file_menu_->addAction(u"Exit"_qs, this, [this] { Exit1Click(); })->setObjectName(u"Exit1"_qs);
 
   help_menu_ = new QMenu(this);
@@ -316,7 +325,8 @@ void TForm1::SetUpKeyboard() {
   const std::pair<const char*, QKeySequence> keys[] = {
       {"Open1", kLoadDataKey}, {"SaveResult1", kSaveResultKey}, {"SaveFigure1", kSaveFigureKey},
       {"Exit1", kExitKey},     {"Manual1", kManualKey},         {"HomePage1", kHomePageKey},
-      {"Save1", kSaveFigureKey}, {"LoadData1", kLoadDataKey}};
+      {"Save1", kSaveFigureKey}, {"LoadData1", kLoadDataKey},
+      {"Statistics1", kStatisticsKey}, {"CompareModels1", kCompareModelsKey}};
   for (const auto& [name, key] : keys) {
     QAction* action = findChild<QAction*>(QLatin1String(name));
     action->setShortcut(key);
@@ -371,6 +381,7 @@ void TForm1::SetUpGrid() {
   QTableView& view = *ui_->StringGrid1;
   grid_model_ = new StringGridModel(grid_, this);
   view.setModel(grid_model_);
+  connect(grid_model_, &StringGridModel::CellsEdited, this, [this] { DataChanged(); });
   view.setSelectionMode(QAbstractItemView::ContiguousSelection);
   view.setSelectionBehavior(QAbstractItemView::SelectItems);
   view.setEditTriggers(kGridEditTriggers);
@@ -701,6 +712,7 @@ void TForm1::LoadData(const std::optional<QString>& name) {
         if (error) std::rethrow_exception(error);
         if (work->path) {
           grid_ = std::move(work->grid);
+          DataChanged();
           // New data start from automatic axes: a zoom made for the old data could hide them.
           chart_.UndoZoom();
         }
@@ -753,6 +765,7 @@ void TForm1::PasteText(const QString& text, const QModelIndex& at) {
       PasteIntoGrid(grid_, grid_model_->GridCol(at.column()), grid_model_->GridRow(at.row()),
                     ToGridText(text), DecimalSeparator());
   if (range.right < range.left) return;
+  DataChanged();
   grid_model_->Refresh();
   QTableView& view = *ui_->StringGrid1;
   const int fixed = grid_.FixedRows();
@@ -877,6 +890,7 @@ void TForm1::Exit1Click() { close(); }
 void TForm1::Button1Click() {
   Command([this] {
     ExchangeXY(grid_);
+    DataChanged();
     // The chart shows the exchanged columns at once: the points move to their new axes, scaled
     // anew, and the curve fitted to the old columns goes.
     chart_.UndoZoom();
@@ -896,6 +910,10 @@ void TForm1::RunModel(Model model) {
           memo_lines_->Clear();
           for (const std::string& line : work->lines.Lines()) memo_lines_->Add(line);
           fields_ = work->fields;
+          // The statistics go with the report: a fit that failed leaves none.
+          statistics_ = std::move(work->statistics);
+          statistics_state_ = statistics_ ? StatisticsState::kFitted : StatisticsState::kFitFailed;
+          RefreshStatistics();
           if (TLineSeries* curve = work->curve.Series()) {
             curve_.Restart();
             curve_.Series()->TakePoints(*curve);
@@ -905,6 +923,68 @@ void TForm1::RunModel(Model model) {
             curve_.Remove();
           }
           if (error) std::rethrow_exception(error);
+        });
+  });
+}
+
+void TForm1::DataChanged() {
+  if (statistics_state_ == StatisticsState::kNoFit) return;
+  statistics_.reset();
+  statistics_state_ = StatisticsState::kDataChanged;
+  RefreshStatistics();
+}
+
+void TForm1::RefreshStatistics() {
+  if (!statistics_dialog_) return;
+  switch (statistics_state_) {
+    case StatisticsState::kFitted:
+      statistics_dialog_->ShowStatistics(*statistics_, DecimalSeparator());
+      break;
+    case StatisticsState::kNoFit:
+      statistics_dialog_->ShowNothing(
+          u"No statistics yet: they describe a fit. Press a model button, and the figures of "
+          "its fit show here."_qs);
+      break;
+    case StatisticsState::kFitFailed:
+      statistics_dialog_->ShowNothing(
+          u"No statistics: the last fit ended with an error, and a fit that fails has none."_qs);
+      break;
+    case StatisticsState::kDataChanged:
+      statistics_dialog_->ShowNothing(
+          u"No statistics: the data changed since the last fit. Press a model button to fit "
+          "them again."_qs);
+      break;
+  }
+}
+
+void TForm1::Statistics1Click() {
+  Command([this] {
+    if (!statistics_dialog_) statistics_dialog_ = new TStatisticsDialog(this);
+    RefreshStatistics();
+    statistics_dialog_->show();
+    statistics_dialog_->raise();
+    statistics_dialog_->activateWindow();
+  });
+}
+
+TComparisonDialog* TForm1::ComparisonDialog() const { return comparison_dialog_; }
+
+void TForm1::CompareModels1Click() {
+  Command([this] {
+    auto work = std::make_shared<CompareWork>(grid_, DecimalSeparator());
+    RunInBackground(
+        u"Comparing the ten models\u2026"_qs,
+        [work](ProgressObserver& observer) { work->Run(observer); },
+        [this, work](std::exception_ptr error) {
+          if (error) std::rethrow_exception(error);
+          // Shown over the window, which waits until it closes: the ranking is of the data
+          // as they are now.
+          comparison_dialog_ = new TComparisonDialog(work->comparison, DecimalSeparator(), this);
+          comparison_dialog_->setAttribute(Qt::WA_DeleteOnClose);
+          comparison_dialog_->setWindowModality(Qt::WindowModal);
+          connect(comparison_dialog_, &TComparisonDialog::ModelChosen, this,
+                  [this](Model model) { RunModel(model); });
+          comparison_dialog_->show();
         });
   });
 }

@@ -9,9 +9,11 @@
 
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QWidget>
 
 #include "fit/fit.h"
+#include "fit/statistics.h"
 #include "plot/chart_curve.h"
 #include "shell/dialogs.h"
 #include "shell/help_window.h"
@@ -29,7 +31,9 @@ class TForm1;
 namespace tarvolen {
 
 class TBackgroundWork;
+class TComparisonDialog;
 class TProgressPanel;
+class TStatisticsDialog;
 class TSkinMenuBarButton;
 
 // The results box `Memo1` as the fits write it: every line added ends with a line end.
@@ -79,6 +83,10 @@ class TForm1 : public QWidget {
   TSkinMenuBarButton& HelpButton() { return *help_button_; }
   // The window showing the HTML manual, once Manual has opened it there.
   THelpWindow* HelpWindow() const { return help_window_; }
+  // Statistics' window, once the command has opened it.
+  TStatisticsDialog* StatisticsDialog() const { return statistics_dialog_; }
+  // Compare Models' window while it is open.
+  TComparisonDialog* ComparisonDialog() const;
 
   // The commands, as every control that reaches them calls them.
   void Open1Click();        // Load Data
@@ -100,6 +108,14 @@ class TForm1 : public QWidget {
   // Loads the first of dropped files as Load Data would; a note says when others were left out.
   void DropFiles(const QStringList& files, const QPoint& global_pos);
   void RunModel(Model model);
+  // Statistics: a window of its own with the figures of the fit whose report is in the results
+  // box, kept up to date while it is open; it says why there are none before the first fit,
+  // after a fit that failed and once the data have changed since the fit.
+  void Statistics1Click();
+  // Compare Models: all ten models fitted to the grid off the window's thread, as a fit runs,
+  // then shown ranked in a window of their own; choosing a model there runs it as its button
+  // would. Cancelled, it leaves everything as it was.
+  void CompareModels1Click();
   // Replots the data points from the grid (after every load, also a cancelled one).
   void PlotDataPoints();
 
@@ -146,6 +162,10 @@ class TForm1 : public QWidget {
   // Pastes the cells of `text` with their first cell at `at` and selects them; no replot.
   void PasteText(const QString& text, const QModelIndex& at);
   void RefreshViews();
+  // The data rows were written: the statistics of the last fit no longer hold.
+  void DataChanged();
+  // The statistics window, if open, shows what there is to show now.
+  void RefreshStatistics();
   void BuildMenus();
   void SetUpGrid();
   void SetUpControls();
@@ -180,6 +200,10 @@ class TForm1 : public QWidget {
   ChartCurve curve_{chart_};
   FitFields fields_;
   std::unique_ptr<MemoLines> memo_lines_;
+  // The statistics of the fit whose report is in the results box, or why there are none.
+  enum class StatisticsState { kNoFit, kFitted, kFitFailed, kDataChanged };
+  StatisticsState statistics_state_ = StatisticsState::kNoFit;
+  std::optional<FitStatistics> statistics_;
   StringGridModel* grid_model_ = nullptr;
 
   TBackgroundWork* work_ = nullptr;
@@ -194,6 +218,8 @@ class TForm1 : public QWidget {
   TSkinMenuBarButton* file_button_ = nullptr;
   TSkinMenuBarButton* help_button_ = nullptr;
   THelpWindow* help_window_ = nullptr;
+  TStatisticsDialog* statistics_dialog_ = nullptr;
+  QPointer<TComparisonDialog> comparison_dialog_;
 
   // The folders the file dialogs last left, for this run.
   QString load_folder_;

@@ -3,6 +3,8 @@
 #include <QHelpEvent>
 #include <QStringDecoder>
 #include <QToolTip>
+#include <string>
+#include <utility>
 
 namespace tarvolen {
 namespace {
@@ -68,12 +70,17 @@ bool StringGridModel::setData(const QModelIndex& index, const QVariant& value, i
   const int col = GridCol(index.column());
   const int row = GridRow(index.row());
   if (!table_.IsEditable(col, row)) return false;
-  table_.SetCell(col, row, ToGridText(value.toString()));
+  std::string text = ToGridText(value.toString());
+  // An editor closed without a change writes nothing: the data are as they were.
+  if (text == table_.Cell(col, row)) return true;
+  table_.SetCell(col, row, std::move(text));
   emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+  emit CellsEdited();
   return true;
 }
 
 void StringGridModel::ClearCells(const QItemSelection& selection) {
+  bool cleared = false;
   for (const QItemSelectionRange& range : selection) {
     for (int model_row = range.top(); model_row <= range.bottom(); ++model_row) {
       for (int model_col = range.left(); model_col <= range.right(); ++model_col) {
@@ -81,11 +88,13 @@ void StringGridModel::ClearCells(const QItemSelection& selection) {
         const int row = GridRow(model_row);
         if (table_.IsEditable(col, row) && !table_.Cell(col, row).empty()) {
           table_.SetCell(col, row, std::string());
+          cleared = true;
         }
       }
     }
     emit dataChanged(range.topLeft(), range.bottomRight(), {Qt::DisplayRole, Qt::EditRole});
   }
+  if (cleared) emit CellsEdited();
 }
 
 Qt::ItemFlags StringGridModel::flags(const QModelIndex& index) const {

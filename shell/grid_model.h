@@ -40,6 +40,10 @@ class StringGridModel : public QAbstractTableModel {
   int GridRow(int model_row) const { return model_row + table_.FixedRows(); }
   int GridCol(int model_col) const { return model_col + 1; }
 
+ signals:
+  // The user wrote cells through the model (an edit, Delete); Refresh says nothing.
+  void CellsEdited();
+
  private:
   GridTable& table_;
   int shown_rows_ = 0;

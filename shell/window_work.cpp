@@ -9,12 +9,15 @@
 namespace tarvolen {
 
 void FitWork::Run(ProgressObserver& observer) {
+  // The statistics take one more pass over the rows: the last twentieth of the progress.
+  PartObserver fit_observer(observer, 0, 0.95);
   FitTarget target{grid, &curve, fields, lines, separator};
-  target.observer = &observer;
+  target.observer = &fit_observer;
   std::exception_ptr error;
   bool cancelled = false;
   try {
-    RunFit(model, target);
+    const FitResult result = RunFit(model, target);
+    statistics = ComputeStatistics(result, {0, Progress(&observer).Part(0.95, 1)});
   } catch (const Cancelled&) {
     cancelled = true;
     error = std::current_exception();
@@ -26,6 +29,12 @@ void FitWork::Run(ProgressObserver& observer) {
   // window's next frame.
   if (!cancelled && curve.Series()) curve.Series()->MinYValue();
   if (error) std::rethrow_exception(error);
+}
+
+void CompareWork::Run(ProgressObserver& observer) {
+  // The texts are let go when the comparison ends, however it ends.
+  const GridTable data = std::exchange(grid, GridTable());
+  comparison = CompareModels(data, separator, 0, &observer);
 }
 
 LoadWork::LoadWork(std::optional<std::string> file, GridTable data, char decimal_separator)

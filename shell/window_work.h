@@ -9,17 +9,20 @@
 
 #include "common/progress.h"
 #include "data/grid_table.h"
+#include "fit/compare.h"
 #include "fit/fit.h"
+#include "fit/statistics.h"
 #include "plot/chart.h"
 #include "plot/chart_curve.h"
 
 namespace tarvolen {
 
 // One model's fit on a copy of the grid (which shares the window's texts until either is
-// written), starting from the window's fit fields, with its curve on a chart of its own. `Run`
-// throws what RunFit throws; whatever ran of the fit is kept (the results, the fields and the
-// curve as far as it got, with its extremes found) for the window to apply. The copy of the grid
-// is let go when the fit ends, so that the window's next change to its grid copies nothing.
+// written), starting from the window's fit fields, with its curve on a chart of its own, then
+// the statistics of the fit. `Run` throws what RunFit throws; whatever ran of the fit is kept
+// (the results, the fields and the curve as far as it got, with its extremes found) for the
+// window to apply. The copy of the grid is let go when the fit ends, so that the window's next
+// change to its grid copies nothing.
 struct FitWork {
   FitWork(Model model, GridTable data, char decimal_separator, const FitFields& fields)
       : model(model), grid(std::move(data)), separator(decimal_separator), fields(fields) {}
@@ -35,6 +38,22 @@ struct FitWork {
   StringResultLines lines;  // the results box as the fit left it
   TChart chart;             // holds the curve only
   ChartCurve curve{chart};  // Series() is null while the fit has not replaced the curve
+  std::optional<FitStatistics> statistics;  // of a fit that succeeded
+};
+
+// All ten models fitted to a copy of the grid and ranked (CompareModels), which is let go when
+// the comparison ends. `Run` throws only `Cancelled` and std::bad_alloc.
+struct CompareWork {
+  CompareWork(GridTable data, char decimal_separator)
+      : grid(std::move(data)), separator(decimal_separator) {}
+  CompareWork(const CompareWork&) = delete;
+  CompareWork& operator=(const CompareWork&) = delete;
+
+  void Run(ProgressObserver& observer);
+
+  GridTable grid;
+  const char separator;
+  ModelComparison comparison;
 };
 
 // A data load into a grid of its own, followed by the data points it plots, gathered on a chart

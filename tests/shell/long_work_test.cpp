@@ -14,7 +14,6 @@
 #include <QTest>
 #include <QToolButton>
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -24,7 +23,6 @@
 #include <vector>
 
 #include "common/errors.h"
-#include "common/file_test_folder.h"
 #include "data/data_file.h"
 #include "fit/fit.h"
 #include "plot/chart_curve.h"
@@ -32,22 +30,14 @@
 #include "shell/Unit1.h"
 #include "shell/progress_panel.h"
 #include "ui_Unit1.h"
+#include "window_work_fixture.h"
 
 namespace tarvolen {
 namespace {
 
 namespace fs = std::filesystem;
 
-class RecordedErrors : public TDialogs {
- public:
-  explicit RecordedErrors(std::vector<std::string>& errors) : errors_(errors) {}
-  void ShowError(QWidget*, const QString&, const QString& text) override {
-    errors_.push_back(text.toStdString());
-  }
-
- private:
-  std::vector<std::string>& errors_;
-};
+using testing::RecordedErrors;
 
 // What the window shows after a command, or what a synchronous run of the core leaves.
 struct Shown {
@@ -159,37 +149,8 @@ class PipeLoad {
   int writer_ = -1;
 };
 
-class LongWorkTest : public testing::FileTestFolder {
+class LongWorkTest : public testing::WindowWorkTest {
  protected:
-  void SetUp() override {
-    FileTestFolder::SetUp();
-    form_ = std::make_unique<TForm1>(std::make_unique<RecordedErrors>(errors_));
-    form_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
-  }
-  void TearDown() override {
-    form_.reset();
-    FileTestFolder::TearDown();
-  }
-
-  const Ui::TForm1& ui() const { return form_->Form(); }
-  // `rows` lines "x y" of a noisy exponential, enough to keep a fit busy for a while.
-  std::string BigFile(int rows) {
-    std::string text;
-    for (int i = 1; i <= rows; ++i) {
-      text += std::to_string(i * 1e-4) + ' ' + std::to_string(3 * std::exp(i * 4e-5) + i % 7) +
-              '\n';
-    }
-    return Write("big.txt", text);
-  }
-  void Load(const std::string& path) {
-    form_->OpenFile(QString::fromStdString(path));
-    form_->WaitUntilIdle();
-  }
-  void Fit(Model model) {
-    form_->RunModel(model);
-    form_->WaitUntilIdle();
-  }
   // Lets the event loop run until the window's work has ended (ten seconds at most).
   void WaitByEvents() {
     for (int i = 0; i < 1000 && form_->Busy(); ++i) QTest::qWait(10);
@@ -208,8 +169,6 @@ class LongWorkTest : public testing::FileTestFolder {
                                               form_->Fields(), {}});
   }
 
-  std::vector<std::string> errors_;
-  std::unique_ptr<TForm1> form_;
 };
 
 // Every model on every example file and on data that fail at each step of a fit, after a
