@@ -200,6 +200,7 @@ void FillGridFromTextInPieces(std::string_view bytes, GridTable& grid, std::size
     lines += piece.count.lines;
   }
   const int line_count = load_rows::StartLoad(grid, lines, last_filled);
+  grid.OwnColumns();
   int kept[GridTable::kColCount];
   const int stored = static_cast<int>(std::min<std::size_t>(last_filled, line_count)) + 1;
   for (int col = 0; col < GridTable::kColCount; ++col) {

@@ -89,6 +89,12 @@ void GridTable::SetStoredRows(int col, int rows) {
   columns_[col].resize(static_cast<std::size_t>(std::max(rows, 0)));
 }
 
+void GridTable::OwnColumns() {
+  // Any write access takes the elements; these write nothing.
+  for (auto& column : columns_) static_cast<void>(column.data());
+  static_cast<void>(hidden_.data());
+}
+
 int GridTable::StoredRows(int col) const {
   if (col < 0 || col >= kColCount) return 0;
   return static_cast<int>(columns_[col].size());

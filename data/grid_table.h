@@ -54,6 +54,10 @@ class GridTable {
   // rows first, so that writing a cell of a shown column then touches that cell alone; it gives
   // each column back afterwards the size that writing cell by cell would have left.
   void SetStoredRows(int col, int rows);
+  // Takes this grid's own copy of every column, the hidden ones included, where it still shares
+  // them with a copy of the grid. A load that fills rows on several threads at once calls it
+  // first: a write that copied shared columns would race with the writes of the other threads.
+  void OwnColumns();
 
   // The rows 0..StoredRows(col) - 1 of shown column `col` (0 to 2) may hold text; every row from
   // there on reads as empty. A reader that takes rows with text only needs no room beyond it,
