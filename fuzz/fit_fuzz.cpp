@@ -13,6 +13,7 @@
 #include "data/data_file.h"
 #include "data/grid_table.h"
 #include "fit/fit.h"
+#include "fit/procedure.h"
 #include "fit/outcome_check.h"
 #include "fuzz_check.h"
 #include "plot/chart.h"
@@ -34,7 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   grid.WriteHeaders();
   FillGridFromText(file, grid);
   if (grid.RowCount() - 1 > kMaxRows) return 0;
-  const long long rows = grid.RowCount() - 1;
+  // The data points: rows whose X and Y are both blank are left out.
+  long long rows = 0;
+  for (int row = 1; row < grid.RowCount(); ++row) rows += fit::IsEmptyDataRow(grid, row) ? 0 : 1;
 
   TChart chart;
   ChartCurve curve(chart);
