@@ -58,15 +58,24 @@ class FileDescriptor {
 constexpr std::size_t kFirstBlock = std::size_t{1} << 20;
 
 // Reads `fd` up to its end or up to the first `stop` byte, when there is one. `claimed` is the
-// size a regular file claims, 0 for any other.
+// size a regular file claims, 0 for any other. An observed `progress` hears of each block and
+// may stop the read between blocks, or while it waits for one.
 std::string ReadDescriptor(int fd, const std::string& shown, std::size_t claimed,
-                           std::optional<char> stop) {
+                           std::optional<char> stop, const Progress& progress = {}) {
   // The size a regular file claims only caps the growth: a sparse file claims terabytes it
   // never delivers (and reading stops at the first `stop` byte anyway). Memory follows the bytes
   // read, doubling, so an honest file still ends in one block of its exact size.
   std::string bytes;
   char chunk[1 << 16];
+  constexpr int kStopCheckMs = 100;
   for (;;) {
+    if (progress.Observed()) {
+      progress.CheckStop();
+      // Waits for bytes a while at a time, so that a stop is heard while none come.
+      pollfd wait{fd, POLLIN, 0};
+      const int ready = ::poll(&wait, 1, kStopCheckMs);
+      if (ready == 0 || (ready < 0 && errno == EINTR)) continue;
+    }
     const ssize_t got = ::read(fd, chunk, sizeof chunk);
     if (got < 0) {
       if (errno == EINTR) continue;
@@ -90,6 +99,7 @@ std::string ReadDescriptor(int fd, const std::string& shown, std::size_t claimed
       }
     }
     bytes.append(chunk, count);
+    if (claimed != 0) progress.Report(std::min(bytes.size(), claimed), claimed);
   }
   return bytes;
 }
@@ -99,7 +109,8 @@ std::size_t ClaimedSize(const struct stat& info) {
 }
 
 // Reads up to the end of the file or up to the first `stop` byte, when there is one.
-std::string ReadFile(const std::string& path, std::optional<char> stop) {
+std::string ReadFile(const std::string& path, std::optional<char> stop,
+                     const Progress& progress = {}) {
   // Without O_NONBLOCK, opening a named pipe waits until some program opens it for writing:
   // forever, when none does. Reads block as usual again afterwards.
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -109,7 +120,7 @@ std::string ReadFile(const std::string& path, std::optional<char> stop) {
   if (S_ISDIR(info.st_mode)) ThrowOpen(path, EISDIR);
   const int flags = ::fcntl(fd.get(), F_GETFL);
   if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) ThrowOpen(path, errno);
-  return ReadDescriptor(fd.get(), FullPath(path), ClaimedSize(info), stop);
+  return ReadDescriptor(fd.get(), FullPath(path), ClaimedSize(info), stop, progress);
 }
 
 }  // namespace
@@ -122,7 +133,9 @@ std::string FullPath(const std::string& path) {
 
 std::string ReadWholeFile(const std::string& path) { return ReadFile(path, std::nullopt); }
 
-std::string ReadFileUntil(const std::string& path, char stop) { return ReadFile(path, stop); }
+std::string ReadFileUntil(const std::string& path, char stop, const Progress& progress) {
+  return ReadFile(path, stop, progress);
+}
 
 std::string ReadStandardInputUntil(char stop) {
   const std::string shown = "standard input";

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/progress.h"
+
 namespace tarvolen {
 
 // Reads a whole file as bytes. Throws EFOpenError "Cannot open file "<full path>". <reason>"
@@ -15,8 +17,10 @@ std::string ReadWholeFile(const std::string& path);
 
 // As ReadWholeFile, but reading stops at the first byte `stop`, which is not included: nothing
 // after it is read, so even a device without end (/dev/zero) gives a finite text. A named pipe
-// without a writer reads as empty instead of waiting for one.
-std::string ReadFileUntil(const std::string& path, char stop);
+// without a writer reads as empty instead of waiting for one. With an observed `progress`, the
+// read tells how far it got in a file that claims its size, and a stop asked for ends it
+// (throwing Cancelled) within a tenth of a second, also while a pipe or device sends nothing.
+std::string ReadFileUntil(const std::string& path, char stop, const Progress& progress = {});
 
 // As ReadFileUntil, from the program's standard input as it stands (a pipe, a terminal, a
 // file); its errors name the file "standard input".

@@ -287,9 +287,9 @@ void FillGrid(std::string_view bytes, DataFormat format, GridTable& grid,
 
 void LoadDataFile(const std::string& path, GridTable& grid, const Progress& progress) {
   // The text ends at the first NUL: reading stops there too.
-  const std::string bytes = ReadFileUntil(path, '\0');
+  const std::string bytes = ReadFileUntil(path, '\0', progress.Part(0, 0.2));
   progress.CheckStop();
-  FillGrid(bytes, DataFormatOfName(path), grid, progress);
+  FillGrid(bytes, DataFormatOfName(path), grid, progress.Part(0.2, 1));
 }
 
 }  // namespace tarvolen

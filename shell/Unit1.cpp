@@ -627,6 +627,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   // A drop that could only move the files is refused: the source would delete them.
   const Qt::DropActions offered = drop->possibleActions();
   if (files.isEmpty() || !(offered & (Qt::CopyAction | Qt::LinkAction))) return false;
+  if (Busy()) {
+    // Not taken while a load or fit runs: the source must not think the file arrived.
+    drop->ignore();
+    return true;
+  }
   drop->setDropAction(offered & Qt::CopyAction ? Qt::CopyAction : Qt::LinkAction);
   drop->accept();
   if (type == QEvent::Drop) {
@@ -846,8 +851,9 @@ void TForm1::Copy1Click() {
   });
 }
 
+// Help leaves the data alone: it opens also while a load or fit runs.
 void TForm1::Manual1Click() {
-  Command([this] { OpenManual(); });
+  ShowOutcome([this] { OpenManual(); });
 }
 
 void TForm1::OpenManual() {
@@ -872,7 +878,7 @@ void TForm1::OpenManual() {
 }
 
 void TForm1::Phase1Click() {
-  Command([this] { OpenHomePage(); });
+  ShowOutcome([this] { OpenHomePage(); });
 }
 
 void TForm1::OpenHomePage() {

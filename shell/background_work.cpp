@@ -44,12 +44,10 @@ TBackgroundWork::~TBackgroundWork() {
 
 bool TBackgroundWork::Start(Work work, Apply apply) {
   if (busy_) return false;
-  busy_ = true;
-  cancelled_ = false;
-  apply_ = std::move(apply);
-  error_ = std::make_shared<std::exception_ptr>();
-  future_ = QtConcurrent::run(
-      &pool_, [work = std::move(work), error = error_](QPromise<void>& promise) {
+  // Busy only once the work runs: running out of memory on the way leaves the window idle.
+  auto error_slot = std::make_shared<std::exception_ptr>();
+  QFuture<void> future = QtConcurrent::run(
+      &pool_, [work = std::move(work), error = error_slot](QPromise<void>& promise) {
         promise.setProgressRange(0, kProgressSteps);
         PromiseObserver observer(promise);
         try {
@@ -60,6 +58,11 @@ bool TBackgroundWork::Start(Work work, Apply apply) {
           *error = std::current_exception();
         }
       });
+  busy_ = true;
+  cancelled_ = false;
+  apply_ = std::move(apply);
+  error_ = std::move(error_slot);
+  future_ = std::move(future);
   watcher_.setFuture(future_);
   emit Started();
   return true;

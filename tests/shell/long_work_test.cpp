@@ -8,11 +8,14 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <QUrl>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -253,6 +256,12 @@ TEST_F(LongWorkTest, WhileWorkRunsTheWindowAnswersAndOtherCommandsWait) {
   form_->Button1Click();
   ui().StringGrid1->selectAll();
   QTest::keyClick(ui().StringGrid1, Qt::Key_Delete);
+  // A dropped file is refused, so that its source does not take it for delivered.
+  QMimeData dropped;
+  dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(Write("dropped.txt", "1 2\n")))});
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(ui().Chart1, &drop);
+  EXPECT_FALSE(drop.isAccepted());
   ExpectSame(Now(), before);
   EXPECT_EQ(form_->Grid().Cell(1, 1), "1");
 
@@ -277,9 +286,10 @@ TEST_F(LongWorkTest, ACancelledLoadLeavesTheGridAndChartAsTheyWere) {
   const Shown before = FitThenStartLoading(pipe);
   QTest::keyClick(ui().StringGrid1, Qt::Key_Escape);
   EXPECT_EQ(form_->ProgressPanel().Caption(), u"Cancelling\u2026"_qs);
-  pipe.Finish("7 8\n8 9\n");
+  // The pipe sends nothing yet: the read itself hears the cancel.
   WaitByEvents();  // the event loop alone ends the cancelled work
   EXPECT_FALSE(form_->Busy());
+  pipe.Finish("7 8\n8 9\n");
   ExpectSame(Now(), before);
   EXPECT_EQ(form_->Grid().RowCount(), 6);
   EXPECT_EQ(form_->Grid().Cell(2, 5), "5");
