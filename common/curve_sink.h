@@ -1,8 +1,8 @@
 #pragma once
 
 // Where a fitted curve goes. The fit knows no chart: it hands its samples to a sink, which the
-// window and the command line put on their chart (plot/chart_curve.h) and a fit running apart
-// from the window records (`RecordedCurve`).
+// window and the command line put on a chart (plot/chart_curve.h; the window's fit off its
+// thread on a chart of its own) and tests record (`RecordedCurve`).
 
 #include <cstddef>
 #include <vector>
@@ -26,7 +26,6 @@ class CurveSink {
 class RecordedCurve : public CurveSink {
  public:
   void Restart() override {
-    restarted_ = true;
     xs_.clear();
     ys_.clear();
   }
@@ -39,13 +38,10 @@ class RecordedCurve : public CurveSink {
     ys_.insert(ys_.end(), ys, ys + count);
   }
 
-  // Whether a fit replaced the curve (false: the previous curve stands).
-  bool Restarted() const { return restarted_; }
   const std::vector<double>& Xs() const { return xs_; }
   const std::vector<double>& Ys() const { return ys_; }
 
  private:
-  bool restarted_ = false;
   std::vector<double> xs_;
   std::vector<double> ys_;
 };

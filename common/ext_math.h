@@ -92,7 +92,7 @@ static_assert(sizeof(Bits) == sizeof(Extended));
 
 // A factor b = hi + lo made ready for exact products: hi = h1 + h2 of 32 bits each.
 struct Factor {
-  Extended hi, h1, h2, lo;
+  Extended hi = 0, h1 = 0, h2 = 0, lo = 0;
 };
 [[gnu::always_inline]] inline Factor FactorOf(Extended hi, Extended lo) {
   Factor f{hi, 0, 0, lo};
@@ -298,22 +298,19 @@ using detail::RoundToInt;
 
 // A factor b = hi + lo made ready for many exact products a·b (one base raised to many
 // exponents): its high part is split once. ExpOfProduct(a, Ready(b)) is ExpOfProduct(a, b).
-struct ReadyFactor {
-  Extended hi = 0, h1 = 0, h2 = 0, lo = 0;
-};
+using ReadyFactor = detail::Factor;
 
 [[gnu::always_inline]] inline ReadyFactor Ready(Extended2 b) {
   // Far outside the range (∞, NaN) the products take the special path, which splits nothing.
   if (__builtin_expect(__builtin_isless(fabsl(b.hi), 0x1p16000L), 1)) {
-    const detail::Factor f = detail::FactorOf(b.hi, b.lo);
-    return {f.hi, f.h1, f.h2, f.lo};
+    return detail::FactorOf(b.hi, b.lo);
   }
   return {b.hi, 0, 0, b.lo};
 }
 
 [[gnu::always_inline]] inline Extended ExpOfProduct(Extended a, const ReadyFactor& b) {
   if (__builtin_expect(__builtin_isless(fabsl(b.hi), 0x1p16000L), 1)) {
-    return detail::ExpOfProductInRange(a, detail::Factor{b.hi, b.h1, b.h2, b.lo});
+    return detail::ExpOfProductInRange(a, b);
   }
   return detail::ExpOfProductSpecial(a, {b.hi, b.lo});
 }

@@ -133,6 +133,14 @@ std::string FullPath(const std::string& path) {
 
 std::string ReadWholeFile(const std::string& path) { return ReadFile(path, std::nullopt); }
 
+bool HasExtension(std::string_view file_name, std::string_view extension) {
+  if (file_name.size() < extension.size()) return false;
+  const std::string_view tail = file_name.substr(file_name.size() - extension.size());
+  return std::equal(tail.begin(), tail.end(), extension.begin(), [](char a, char b) {
+    return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+  });
+}
+
 std::string ReadFileUntil(const std::string& path, char stop, const Progress& progress) {
   return ReadFile(path, stop, progress);
 }

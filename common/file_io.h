@@ -15,6 +15,10 @@ namespace tarvolen {
 // that arrive, never ahead of them from the size the file claims.
 std::string ReadWholeFile(const std::string& path);
 
+// Whether `file_name` ends in `extension` (given in lower case, with its dot), letters A to Z
+// taken as their lower case.
+bool HasExtension(std::string_view file_name, std::string_view extension);
+
 // As ReadWholeFile, but reading stops at the first byte `stop`, which is not included: nothing
 // after it is read, so even a device without end (/dev/zero) gives a finite text. A named pipe
 // without a writer reads as empty instead of waiting for one. With an observed `progress`, the

@@ -22,7 +22,6 @@ class PendingFile {
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
 
-  const std::string& Name() const { return name_; }
   // The file took the target's name, or was never created (its name belongs to another file):
   // nothing to remove any more.
   void Kept();

@@ -76,6 +76,15 @@ class Progress {
     observer_->Progressed(from_ + (to_ - from_) * std::clamp(share, 0.0, 1.0));
   }
 
+  // Report for work over `rows` rows that is about to take row `row` (counted from 1), once
+  // every chunk of rows; row rows + 1 ends the work.
+  void ReportRow(int row, int rows) const {
+    constexpr int kChunkRows = 1 << 14;
+    if (observer_ && (row % kChunkRows == 1 || row == rows + 1)) {
+      Report(static_cast<std::size_t>(row - 1), static_cast<std::size_t>(rows));
+    }
+  }
+
  private:
   ProgressObserver* observer_ = nullptr;
   double from_ = 0;

@@ -11,10 +11,6 @@
 namespace tarvolen {
 namespace {
 
-bool IsLineEnd(char c) {
-  return c == '\r' || c == '\n';
-}
-
 // Whether every line of `text` that is not empty holds `c`.
 bool EveryLineHolds(std::string_view text, char c) {
   bool found = false;
@@ -33,22 +29,22 @@ bool EveryLineHolds(std::string_view text, char c) {
   return found && (line_empty || line_has);
 }
 
+// What separates the cells of a pasted text: a tab wherever there is one, else ';' or ',' when
+// every line holds one (',' only where it is not the decimal separator); '\0' for blanks, as in
+// a data file.
+char PasteDelimiter(std::string_view text, char decimal_separator) {
+  if (text.find('\t') != std::string_view::npos) return '\t';
+  if (EveryLineHolds(text, ';')) return ';';
+  if (decimal_separator != ',' && EveryLineHolds(text, ',')) return ',';
+  return '\0';
+}
+
 using RowStart = std::function<void(std::size_t row)>;
 
 // Calls `start_row` for each row of `text` (without its final line end), in order, and `sink`
 // for the row's fields.
-void VisitRows(std::string_view text, char decimal_separator, const RowStart& start_row,
+void VisitRows(std::string_view text, char delimiter, const RowStart& start_row,
                const FieldSink& sink) {
-  char delimiter = '\t';
-  if (text.find('\t') == std::string_view::npos) {
-    if (EveryLineHolds(text, ';')) {
-      delimiter = ';';
-    } else if (decimal_separator != ',' && EveryLineHolds(text, ',')) {
-      delimiter = ',';
-    } else {
-      delimiter = '\0';  // blanks, as a data file
-    }
-  }
   std::size_t row = 0;
   for (std::size_t pos = 0; pos < text.size(); ++row) {
     start_row(row);
@@ -56,14 +52,10 @@ void VisitRows(std::string_view text, char decimal_separator, const RowStart& st
       const CsvRecord record = NextCsvRecord(text, pos, delimiter);
       SplitCsvRecord(record.content, delimiter, sink);
       pos = record.next;
-      continue;
-    }
-    std::size_t end = pos;
-    while (end < text.size() && !IsLineEnd(text[end])) ++end;
-    SplitTextLine(text.substr(pos, end - pos), sink);
-    pos = end;
-    if (pos < text.size()) {
-      pos += text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
+    } else {
+      const CsvRecord line = NextLine(text, pos);
+      SplitTextLine(line.content, sink);
+      pos = line.next;
     }
   }
 }
@@ -77,10 +69,11 @@ CellRange PasteIntoGrid(GridTable& grid, int col, int row, std::string_view text
   } else if (!text.empty() && IsLineEnd(text.back())) {
     text.remove_suffix(1);
   }
+  const char delimiter = PasteDelimiter(text, decimal_separator);
   std::size_t rows = 0;
   int width = 0;
   VisitRows(
-      text, decimal_separator, [&rows](std::size_t) { ++rows; },
+      text, delimiter, [&rows](std::size_t) { ++rows; },
       [&width](int field, std::string&&) { width = std::max(width, field); });
 
   const int columns = std::min(width, std::max(3 - col, 0));
@@ -91,7 +84,7 @@ CellRange PasteIntoGrid(GridTable& grid, int col, int row, std::string_view text
   if (row + count > grid.RowCount()) grid.SetRowCount(row + count);
   int current = row;
   VisitRows(
-      text, decimal_separator,
+      text, delimiter,
       [&](std::size_t i) {
         current = i < static_cast<std::size_t>(count) ? row + static_cast<int>(i) : -1;
         for (int j = 0; j < columns && current >= 0; ++j) grid.SetCell(col + j, current, {});
@@ -109,12 +102,8 @@ std::string TabSeparatedField(std::string_view text) {
   const bool quote = text.find_first_of("\t\r\n") != std::string_view::npos ||
                      (first != std::string_view::npos && text[first] == '"');
   if (!quote) return std::string(text);
-  std::string field(1, '"');
-  for (const char c : text) {
-    if (c == '"') field += '"';
-    field += c;
-  }
-  field += '"';
+  std::string field;
+  AppendQuoted(field, text);
   return field;
 }
 

@@ -9,12 +9,7 @@
 namespace tarvolen {
 namespace {
 
-constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr auto npos = std::string_view::npos;
-
-bool IsLineEnd(char c) {
-  return c == '\r' || c == '\n';
-}
 
 // Blanks that may stand before an opening quote or after a closing one.
 bool IsPad(char c, char delimiter) {
@@ -137,9 +132,9 @@ CsvRecord NextCsvRecord(std::string_view text, std::size_t pos, char delimiter) 
         // Never closed: the field runs to the end of its line, not to the end of the file. The
         // quotes after it all came in doubled pairs, so no later field lacks its closing quote:
         // this happens once per text at most.
-        std::size_t end = quote + 1;
-        while (end < n && !IsLineEnd(text[end])) ++end;
-        return {text.substr(pos, end - pos), AfterLineEnd(text, end)};
+        const CsvRecord rest = NextLine(text, quote + 1);
+        const std::size_t end = quote + 1 + rest.content.size();
+        return {text.substr(pos, end - pos), rest.next};
       }
     }
     const char c = text[i];
@@ -157,6 +152,24 @@ void SplitCsvRecord(std::string_view record, char delimiter, const FieldSink& si
   SplitCsvFields(record, delimiter, sink);
 }
 
+CsvRecord NextLine(std::string_view text, std::size_t pos) {
+  std::size_t end = pos;
+  while (end < text.size() && !IsLineEnd(text[end])) ++end;
+  return {text.substr(pos, end - pos), AfterLineEnd(text, end)};
+}
+
+void AppendQuoted(std::string& out, std::string_view text) {
+  out += '"';
+  for (const char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+namespace {
+
+// The delimiter of a CSV text, found as FillGridFromCsv says.
 char CsvDelimiter(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && IsLineEnd(text[i])) ++i;
@@ -176,6 +189,8 @@ char CsvDelimiter(std::string_view text) {
   }
   return comma || !tab ? ',' : '\t';
 }
+
+}  // namespace
 
 void FillGridFromCsv(std::string_view bytes, GridTable& grid, const Progress& progress) {
   std::string_view text = load_rows::BeforeNul(bytes);
@@ -209,14 +224,14 @@ void FillGridFromCsv(std::string_view bytes, GridTable& grid, const Progress& pr
 
   std::size_t pos = start;
   for (int row = 1; row <= rows; ++row) {
-    load_rows::ReportRow(progress, row, rows);
+    progress.ReportRow(row, rows);
     const CsvRecord record = NextCsvRecord(text, pos, delimiter);
     load_rows::FillRow(grid, row, record.content.empty(), [&record, delimiter](auto&& sink) {
       SplitCsvFields(record.content, delimiter, sink);
     });
     pos = record.next;
   }
-  load_rows::ReportRow(progress, rows + 1, rows);
+  progress.ReportRow(rows + 1, rows);
 }
 
 }  // namespace tarvolen

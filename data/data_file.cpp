@@ -232,17 +232,11 @@ void FillGridFromTextInPieces(std::string_view bytes, GridTable& grid, std::size
       grid.SetCell(cell.col, cell.row, std::move(cell.text));
     }
   }
-  load_rows::ReportRow(progress, line_count + 1, line_count);
+  progress.ReportRow(line_count + 1, line_count);
 }
 
 DataFormat DataFormatOfName(std::string_view file_name) {
-  constexpr std::string_view kCsv = ".csv";
-  if (file_name.size() < kCsv.size()) return DataFormat::kText;
-  const std::string_view tail = file_name.substr(file_name.size() - kCsv.size());
-  const bool csv = std::equal(tail.begin(), tail.end(), kCsv.begin(), [](char a, char b) {
-    return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-  });
-  return csv ? DataFormat::kCsv : DataFormat::kText;
+  return HasExtension(file_name, ".csv") ? DataFormat::kCsv : DataFormat::kText;
 }
 
 void SplitTextLine(std::string_view line, const FieldSink& sink) {
@@ -261,7 +255,7 @@ void FillGridFromText(std::string_view bytes, GridTable& grid, const Progress& p
   const char* p = text.data();
   const char* const end = p + text.size();
   for (int row = 1; row <= line_count; ++row) {
-    load_rows::ReportRow(progress, row, line_count);
+    progress.ReportRow(row, line_count);
     const char* brk = p;
     while (brk < end && *brk != '\r' && *brk != '\n') ++brk;
     const std::string_view line(p, static_cast<std::size_t>(brk - p));
@@ -273,7 +267,7 @@ void FillGridFromText(std::string_view bytes, GridTable& grid, const Progress& p
       if (*brk == '\r' && p < end && *p == '\n') ++p;
     }
   }
-  load_rows::ReportRow(progress, line_count + 1, line_count);
+  progress.ReportRow(line_count + 1, line_count);
 }
 
 void FillGrid(std::string_view bytes, DataFormat format, GridTable& grid,

@@ -9,20 +9,9 @@
 namespace tarvolen {
 namespace {
 
-constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-
 [[noreturn]] void ThrowUnkept(int col, int row, std::string_view what) {
   throw Exception("Row " + std::to_string(row) + ", column " + (col == 1 ? "X" : "Y") + " holds " +
                   std::string(what));
-}
-
-void AppendQuoted(std::string& out, std::string_view text) {
-  out += '"';
-  for (const char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
 }
 
 // A field of a text data file.

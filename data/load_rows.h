@@ -9,7 +9,6 @@
 #include <string_view>
 #include <utility>
 
-#include "common/progress.h"
 #include "data/grid_table.h"
 
 namespace tarvolen::load_rows {
@@ -25,15 +24,6 @@ void WriteRowNumber(GridTable& grid, int row);
 // rows + 1, and every cell of the rows after them is emptied. Returns the number of rows to fill;
 // each is then filled by FillRow.
 int StartLoad(GridTable& grid, std::size_t rows, std::size_t last_filled);
-
-// Tells `progress` how far a load of `rows` rows got before row `row` (counted from 1), once per
-// chunk of rows, and asks it whether to stop (throwing `Cancelled`). Row rows + 1 ends the load.
-inline void ReportRow(const Progress& progress, int row, int rows) {
-  constexpr int kChunkRows = 1 << 14;
-  if (progress.Observed() && (row % kChunkRows == 1 || row == rows + 1)) {
-    progress.Report(static_cast<std::size_t>(row - 1), static_cast<std::size_t>(rows));
-  }
-}
 
 // Fills row `row` from its line: its row number unless the line is empty, and the fields that
 // `split` hands to its sink (a callable taking the field number and the text); every other cell

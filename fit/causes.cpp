@@ -136,12 +136,7 @@ std::string TooFewPoints(Model model, std::size_t points) {
 std::string SolveCause(const FitFailure& f) {
   const DataPoints& points = *f.points;
   const std::size_t needed = CoefficientCount(f.model);
-  std::vector<Extended> distinct;
-  for (const Extended x : points.x) {
-    if (std::find(distinct.begin(), distinct.end(), x) != distinct.end()) continue;
-    distinct.push_back(x);
-    if (distinct.size() >= needed) break;
-  }
+  const std::vector<Extended> distinct = FirstDistinctX(points, needed);
   if (distinct.size() < needed) {
     const std::string sentence = "The " + ModelTitle(f.model) + " model needs at least " +
                                  std::to_string(needed) + " different X values; ";
@@ -231,10 +226,19 @@ std::string FailureCause(const FitFailure& f) {
   return "";
 }
 
+std::vector<Extended> FirstDistinctX(const DataPoints& points, std::size_t limit) {
+  std::vector<Extended> distinct;
+  for (const Extended x : points.x) {
+    if (distinct.size() >= limit) break;
+    if (std::find(distinct.begin(), distinct.end(), x) == distinct.end()) distinct.push_back(x);
+  }
+  return distinct;
+}
+
 int GridRowOfPoint(const GridTable& grid, std::size_t index) {
   const int rows = grid.RowCount();
   for (int row = 1; row < rows; ++row) {
-    if (IsBlank(grid.Cell(1, row)) && IsBlank(grid.Cell(2, row))) continue;
+    if (IsEmptyDataRow(grid, row)) continue;
     if (index-- == 0) return row;
   }
   return 0;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/extended.h"
+#include "common/number_text.h"
 #include "data/grid_table.h"
 #include "fit/fit.h"
 
@@ -55,7 +56,17 @@ struct FitFailure {
 //   statistics: every Y the same.
 std::string FailureCause(const FitFailure& failure);
 
-// The grid row of data point `index` (from 0): rows whose X and Y are both blank hold none.
+// Whether grid row `row` holds no data point: its X and Y are both blank. Every reader of the
+// data leaves such rows out, so that a grid with rows still to be typed can be fitted.
+inline bool IsEmptyDataRow(const GridTable& grid, int row) {
+  return IsBlank(grid.Cell(1, row)) && IsBlank(grid.Cell(2, row));
+}
+
+// The first `limit` different X values of the data points, in row order (fewer when the data
+// hold fewer).
+std::vector<Extended> FirstDistinctX(const DataPoints& points, std::size_t limit);
+
+// The grid row of data point `index` (from 0): rows that are empty (IsEmptyDataRow) hold none.
 int GridRowOfPoint(const GridTable& grid, std::size_t index);
 
 }  // namespace tarvolen::fit

@@ -57,11 +57,7 @@ inline Extended2 FastTwoSum(Extended a, Extended b) {
 }
 
 // a = hi + lo with hi of 32 significant bits and lo of at most 32: products of halves are exact.
-inline void Split(Extended a, Extended& hi, Extended& lo) {
-  const Extended t = a * 4294967297.0L;
-  hi = t - (t - a);
-  lo = a - hi;
-}
+using ext::detail::Split;
 
 // p + e = a·b exactly.
 inline Extended2 TwoProduct(Extended a, Extended b) {
@@ -73,14 +69,8 @@ inline Extended2 TwoProduct(Extended a, Extended b) {
 }
 
 // A factor b = hi + lo of many exact products, its hi split once.
-struct Factor {
-  Extended hi, h1, h2, lo;
-};
-inline Factor FactorOf(Extended2 b) {
-  Factor f{b.hi, 0, 0, b.lo};
-  Split(b.hi, f.h1, f.h2);
-  return f;
-}
+using ext::detail::Factor;
+inline Factor FactorOf(Extended2 b) { return ext::detail::FactorOf(b.hi, b.lo); }
 
 // The rounding error of p = b.hi·a, from the halves a1 + a2 of a: p + error = b.hi·a exactly.
 inline Extended ProductError(const Factor& b, Extended a1, Extended a2, Extended p) {

@@ -109,12 +109,10 @@ struct FitResult {
   Model model = Model::kLinear;
   std::vector<FitCoefficient> coefficients;  // in report order
   std::size_t n = 0;                         // data rows
-  Extended ybar = 0;                         // the mean of Y, a running sum of y/n
-  // The sums of the second pass, on the untransformed Y: explained, total and residual.
-  Extended ssr = 0, sst = 0, sse = 0;
+  // The sums of the second pass, on the untransformed Y: total and residual.
+  Extended sst = 0, sse = 0;
   Extended std_error = 0;  // sqrt(SSE / (n - 2)), for every model
   Extended corr_coef = 0;  // sqrt(SSR / SST)
-  Extended curve_x_first = 0, curve_x_last = 0;
   std::optional<RefinementSummary> refinement;  // the refined models only
   DataPoints points;                            // the data the fit ran on
 };
@@ -124,8 +122,8 @@ struct FitResult {
 std::vector<std::string> ReportLines(const FitResult& result, char decimal_separator);
 
 // Everything one fit reads and writes. The fit touches nothing else, so a fit can run on any
-// thread with inputs of its own (a copy of the grid, a RecordedCurve, fields and lines of its
-// own) and its outputs applied to the window afterwards.
+// thread with inputs of its own (a copy of the grid, a curve on a chart of its own, fields and
+// lines of its own) and its outputs applied to the window afterwards.
 struct FitTarget {
   const GridTable& grid;
   // The curve's samples go here; null: they are computed and checked as always but not kept

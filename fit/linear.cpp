@@ -22,13 +22,9 @@ RCOVec SolveNormal(const RCOMat& a, const RCOMat& rhs) {
 }
 
 void RequireDistinctX(const DataPoints& points, std::size_t coefficients) {
-  std::vector<Extended> seen;
-  for (const Extended x : points.x) {
-    if (std::find(seen.begin(), seen.end(), x) != seen.end()) continue;
-    seen.push_back(x);
-    if (seen.size() >= coefficients) return;
+  if (FirstDistinctX(points, coefficients).size() < coefficients) {
+    throw EFitError(kSingularMessage);
   }
-  throw EFitError(kSingularMessage);
 }
 
 std::array<Extended, 2> SolveNormal2(Extended s0, Extended sx, Extended sxx, Extended sy,

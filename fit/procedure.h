@@ -76,10 +76,7 @@ struct SecondPassSums {
 };
 
 // One name and value of the report.
-struct ReportValue {
-  const char* name;
-  Extended value;
-};
+using ReportValue = FitCoefficient;
 
 struct RefinementLog;
 
@@ -265,12 +262,6 @@ struct FirstPassState {
   };
 };
 
-// Whether grid row `row` holds no data point: its X and Y are both blank. Every reader of the
-// data leaves such rows out, so that a grid with rows still to be typed can be fitted.
-inline bool IsEmptyDataRow(const GridTable& grid, int row) {
-  return IsBlank(grid.Cell(1, row)) && IsBlank(grid.Cell(2, row));
-}
-
 // Steps 2-3: the first pass over the data rows 1..RowCount - 1 that are not empty (n of them),
 // each converted and added to the sums in the model's order. Throws the conversion error of the
 // first bad text, or the error of the first failing operation, naming the first row in row order;
@@ -427,18 +418,13 @@ FitResult RunSteps(Model model, const FitTarget& target, FirstPassResult<M>& fir
   // 11. Report.
   FitResult result;
   result.model = model;
-  for (const ReportValue& value : M::Report(c)) {
-    result.coefficients.push_back({value.name, value.value});
-  }
+  const auto report = M::Report(c);
+  result.coefficients.assign(report.begin(), report.end());
   result.n = points.Count();
-  result.ybar = ybar;
-  result.ssr = stats.ssr;
   result.sst = stats.sst;
   result.sse = stats.sse;
   result.std_error = fields.StdError;
   result.corr_coef = fields.CorrCoef;
-  result.curve_x_first = fields.CurveXFirst;
-  result.curve_x_last = fields.CurveXLast;
   result.refinement = solve.refinement;
   result.points = std::move(first.points);
   for (const std::string& line : ReportLines(result, separator)) target.memo.Add(line);

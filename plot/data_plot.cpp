@@ -42,11 +42,8 @@ void AddDataPoints(TChartSeries& series, const GridTable& grid, char decimal_sep
   std::vector<double> ys;
   xs.reserve(static_cast<std::size_t>(std::max(filled, 0)));
   ys.reserve(static_cast<std::size_t>(std::max(filled, 0)));
-  constexpr int kChunkRows = 1 << 14;
   for (int row = 1; row <= rows; ++row) {
-    if (row % kChunkRows == 1) {
-      progress.Report(static_cast<std::size_t>(row - 1), static_cast<std::size_t>(rows));
-    }
+    progress.ReportRow(row, rows);
     const std::string& x_text = grid.Cell(1, row);
     const std::string& y_text = grid.Cell(2, row);
     if (x_text.empty() || y_text.empty() || (IsBlank(x_text) && IsBlank(y_text))) continue;
@@ -56,7 +53,7 @@ void AddDataPoints(TChartSeries& series, const GridTable& grid, char decimal_sep
     ys.push_back(ToChartValue(y));
   }
   series.AddPoints(xs.data(), ys.data(), xs.size());
-  progress.Report(static_cast<std::size_t>(rows), static_cast<std::size_t>(rows));
+  progress.ReportRow(rows + 1, rows);
 }
 
 void ShowDataPoints(TChart& chart, const std::function<void(TPointSeries&)>& fill,

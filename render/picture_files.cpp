@@ -215,14 +215,7 @@ void SvgCanvas::Ellipse(const Rect& r, const TChartPen& pen, const TChartBrush& 
 std::optional<PictureFormat> PictureFormatOfName(std::string_view file_name) {
   for (const PictureFormat format :
        {PictureFormat::kBmp, PictureFormat::kPng, PictureFormat::kSvg}) {
-    const std::string_view extension = PictureExtension(format);
-    if (file_name.size() < extension.size()) continue;
-    const std::string_view tail = file_name.substr(file_name.size() - extension.size());
-    if (std::equal(tail.begin(), tail.end(), extension.begin(), [](char a, char b) {
-          return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-        })) {
-      return format;
-    }
+    if (HasExtension(file_name, PictureExtension(format))) return format;
   }
   return std::nullopt;
 }

@@ -95,6 +95,7 @@ const QKeySequence kSaveFigureKey(Qt::CTRL | Qt::Key_E);
 const QKeySequence kExitKey(Qt::CTRL | Qt::Key_Q);
 const QKeySequence kStatisticsKey(Qt::CTRL | Qt::Key_T);
 const QKeySequence kCompareModelsKey(Qt::CTRL | Qt::Key_M);
+const QKeySequence kSaveDataKey(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
 const QKeySequence kManualKey(Qt::Key_F1);
 const QKeySequence kHomePageKey(Qt::SHIFT | Qt::Key_F1);
 
@@ -260,10 +261,8 @@ void TForm1::BuildMenus() {
   file_menu_->addAction(picture(kMenuPictureLoadData), u"Load Data"_qs, this,
                         [this] { Open1Click(); })
       ->setObjectName(u"Open1"_qs);
-  QAction* save_data = file_menu_->addAction(u"Save Data"_qs, this, [this] { SaveData1Click(); });
-  save_data->setObjectName(u"SaveData1"_qs);
-  save_data->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
-  addAction(save_data);  // the shortcut works with the menu closed
+  file_menu_->addAction(u"Save Data"_qs, this, [this] { SaveData1Click(); })
+      ->setObjectName(u"SaveData1"_qs);
   file_menu_->addAction(picture(kMenuPictureSaveResult), u"Save Result"_qs, this,
                         [this] { SaveResult1Click(); })
       ->setObjectName(u"SaveResult1"_qs);
@@ -326,7 +325,8 @@ void TForm1::SetUpKeyboard() {
       {"Open1", kLoadDataKey}, {"SaveResult1", kSaveResultKey}, {"SaveFigure1", kSaveFigureKey},
       {"Exit1", kExitKey},     {"Manual1", kManualKey},         {"HomePage1", kHomePageKey},
       {"Save1", kSaveFigureKey}, {"LoadData1", kLoadDataKey},
-      {"Statistics1", kStatisticsKey}, {"CompareModels1", kCompareModelsKey}};
+      {"Statistics1", kStatisticsKey}, {"CompareModels1", kCompareModelsKey},
+      {"SaveData1", kSaveDataKey}};
   for (const auto& [name, key] : keys) {
     QAction* action = findChild<QAction*>(QLatin1String(name));
     action->setShortcut(key);
@@ -343,8 +343,7 @@ void TForm1::SetUpKeyboard() {
   int number = 0;
   for (const auto& [button, model] : ModelButtons()) {
     const QKeySequence key(Qt::CTRL | (Qt::Key_0 + (++number % 10)));
-    QString name = QString::fromLatin1(ModelName(model));
-    name[0] = name[0].toUpper();
+    const QString name = QString::fromStdString(fit::ModelTitle(model));
     button->setToolTip(WithKey(name, key));
     auto* action = new QAction(name, this);
     action->setShortcut(key);
@@ -414,9 +413,8 @@ void TForm1::SetUpGrid() {
   auto* clear = new QAction(&view);
   clear->setShortcut(QKeySequence::Delete);
   clear->setShortcutContext(Qt::WidgetShortcut);
-  // Not while a load or fit runs: its outcome would not be of the data on screen.
   connect(clear, &QAction::triggered, this, [this] {
-    if (!Busy()) grid_model_->ClearCells(ui_->StringGrid1->selectionModel()->selection());
+    Command([this] { grid_model_->ClearCells(ui_->StringGrid1->selectionModel()->selection()); });
   });
   view.addAction(clear);
   // Tab moves from cell to cell; Ctrl+Tab and Ctrl+Shift+Tab leave the grid.
@@ -600,10 +598,8 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
   // Closing is always allowed; nothing is asked or saved, and running work is stopped.
-  if (work_->Busy()) {
-    work_->Cancel();
-    work_->WaitUntilIdle();
-  }
+  work_->Cancel();
+  work_->WaitUntilIdle();
   event->accept();
 }
 
@@ -721,7 +717,6 @@ void TForm1::LoadData(const std::optional<QString>& name) {
           // New data start from automatic axes: a zoom made for the old data could hide them.
           chart_.UndoZoom();
         }
-        grid_model_->Refresh();
         ShowDataPoints(
             chart_,
             [&](TPointSeries& points) {

@@ -116,7 +116,8 @@ class TForm1 : public QWidget {
   // then shown ranked in a window of their own; choosing a model there runs it as its button
   // would. Cancelled, it leaves everything as it was.
   void CompareModels1Click();
-  // Replots the data points from the grid (after every load, also a cancelled one).
+  // Replots the data points from the grid on the window's thread (after a paste or an
+  // exchange; a load plots its points off the thread).
   void PlotDataPoints();
 
   // Whether a load or a fit is running off the window's thread.

@@ -42,8 +42,8 @@ TBackgroundWork::~TBackgroundWork() {
   }
 }
 
-bool TBackgroundWork::Start(Work work, Apply apply) {
-  if (busy_) return false;
+void TBackgroundWork::Start(Work work, Apply apply) {
+  if (busy_) return;
   // Busy only once the work runs: running out of memory on the way leaves the window idle.
   auto error_slot = std::make_shared<std::exception_ptr>();
   QFuture<void> future = QtConcurrent::run(
@@ -65,7 +65,6 @@ bool TBackgroundWork::Start(Work work, Apply apply) {
   future_ = std::move(future);
   watcher_.setFuture(future_);
   emit Started();
-  return true;
 }
 
 void TBackgroundWork::Cancel() {

@@ -35,11 +35,10 @@ class TBackgroundWork : public QObject {
   ~TBackgroundWork() override;
 
   bool Busy() const { return busy_; }
-  // Starts `work`; `apply` follows when it ends. False, and nothing started, while busy.
-  bool Start(Work work, Apply apply);
+  // Starts `work`; `apply` follows when it ends. Not while busy.
+  void Start(Work work, Apply apply);
   // Asks the running work to stop; its Apply will not run. Nothing happens when idle.
   void Cancel();
-  bool Cancelling() const { return busy_ && cancelled_; }
   // Blocks until the running work has ended, then ends it here as the event loop would (Ended,
   // then the Apply unless cancelled).
   void WaitUntilIdle();
