@@ -269,11 +269,19 @@ int RunComparison(const Options& options, const GridTable& grid, char separator)
   return any_fitted ? 0 : 1;
 }
 
+// The grid of the run. It holds a text for every cell and is kept, reachable, until the process
+// ends, which returns its memory at once: destroying the texts one by one would add about 2 ms
+// to a run of 10^5 rows and 20 ms to one of 10^6.
+GridTable& RunGrid() {
+  static GridTable* const grid = new GridTable;
+  return *grid;
+}
+
 int RunCommand(const Options& options) {
   const FormatSettings format = LocaleFormat(options.decimal_separator);
   const char separator = format.decimal_separator;
 
-  GridTable grid;
+  GridTable& grid = RunGrid();
   grid.WriteHeaders();
   TChart chart;
   ConfigureChart1(chart);
