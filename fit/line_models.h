@@ -7,7 +7,9 @@
 //   inverse      y = a + b/x         u = 1/x    v = y     a = k,   b = m
 //   hyperbola    y = a·x/(b + x)     u = 1/x    v = 1/y   a = 1/k, b = m·a
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "common/fp_check.h"
 #include "fit/linear.h"
@@ -59,6 +61,11 @@ struct LineThrough {
   template <class T>
   static T Sample(const Coefficients& c, T x, T previous_y, LnMemo&) {
     return Shape::Sample(c, x, previous_y);
+  }
+  static bool SamplesReadNoPrevious(const Coefficients& c, Extended first, Extended last)
+    requires kSampleReadsPrevious
+  {
+    return Shape::SamplesReadNoPrevious(c, first, last);
   }
   static std::array<ReportValue, 2> Report(const Coefficients& c) {
     return {{{"a", c.a}, {"b", c.b}}};
@@ -140,6 +147,21 @@ struct Hyperbola {
   static T Sample(const CoefficientPair& c, T x, T previous_y) {
     if (fp::Abs(T(c.b) + x) > T(kConvergenceThreshold)) return Value(c, x);
     return previous_y;
+  }
+  // Whether no sample between first and last comes near the pole, so that none reads the
+  // previous one: b + x stays beyond the threshold over the whole range, with room to spare for
+  // the rounding of the samples' x and of b + x.
+  static bool SamplesReadNoPrevious(const CoefficientPair& c, Extended first, Extended last) {
+    bool far = false;
+    const bool clean = fp::RanClean(
+        [&] {
+          const Extended low = std::min(first, last), high = std::max(first, last);
+          const Extended room =
+              (fabsl(low) + fabsl(high) + fabsl(c.b)) * 0x1p-56L + kConvergenceThreshold;
+          far = c.b + low > room || c.b + high < -room;
+        },
+        far);
+    return clean && far;
   }
 };
 

@@ -15,6 +15,9 @@
 //                                           ŷ(x), evaluated in the model's order
 //   Sample(const Coefficients&, T x, T previous_y, LnMemo&) -> T
 //                                           ŷ at a curve sample (the hyperbola guards its pole)
+//   kSampleReadsPrevious, SamplesReadNoPrevious(const Coefficients&, Extended first, Extended last)
+//                                           only for a Sample that may read previous_y: whether
+//                                           none between first and last does
 //   Report(const Coefficients&)             the coefficients' names and values, in order
 //
 // The LnMemo handed to Fitted and Sample belongs to the chunk of rows or samples at hand, on one
@@ -24,6 +27,7 @@
 // blocks and reruns a block checked only when its flags show a fault (see common/fp_check.h).
 
 #include <algorithm>
+#include <atomic>
 #include <concepts>
 #include <iterator>
 #include <optional>
@@ -49,13 +53,21 @@ namespace tarvolen::fit {
 template <class T>
 class RowReader {
  public:
-  RowReader(const GridTable& grid, DataPoints& points, std::size_t index, int row, char separator)
-      : grid_(grid), points_(points), index_(index), row_(row), separator_(separator) {}
+  // `converted`: the point's numbers are in `points` already (every text was a number).
+  RowReader(const GridTable& grid, DataPoints& points, std::size_t index, int row, char separator,
+            bool converted = false)
+      : grid_(grid),
+        points_(points),
+        index_(index),
+        row_(row),
+        separator_(separator),
+        converted_(converted) {}
   T X() { return T(Read(1, points_.x)); }
   T Y() { return T(Read(2, points_.y)); }
 
  private:
   Extended Read(int column, std::vector<Extended>& values) {
+    if (converted_) return values[index_];
     const Extended value = CellToFloat(grid_.Cell(column, row_), separator_, column, row_);
     if (values.size() <= index_) values.resize(index_ + 1);
     values[index_] = value;
@@ -67,6 +79,7 @@ class RowReader {
   std::size_t index_;
   int row_;
   char separator_;
+  bool converted_;
 };
 
 // The running sums of the second pass; `sse` is what StdError holds meanwhile.
@@ -149,8 +162,11 @@ void SampleCurve(CurveSink* curve, Extended first, Extended last, long long m, S
 
   constexpr long long kChunk = 4096;
   const long long count = m + 1;
+  // Rounds of at least 32 chunks: waking the threads for a round takes tens of microseconds.
   const long long per_round =
-      samples_independent && count > kChunk ? 4 * static_cast<long long>(work.Threads()) : 1;
+      samples_independent && count > kChunk
+          ? std::max(32LL, 4 * static_cast<long long>(work.Threads()))
+          : 1;
   std::vector<double> xs(static_cast<std::size_t>(per_round * kChunk));
   std::vector<double> ys(xs.size());
   std::vector<Extended> last_y(static_cast<std::size_t>(per_round));
@@ -231,10 +247,22 @@ void SampleCurve(CurveSink* curve, Extended first, Extended last, long long m, S
 // order: the values of a round fit in a small buffer that stays in the cache.
 inline constexpr std::size_t kRoundRows = 1 << 16;
 
-// Whether a model's curve sample reads the previous sample's y (the hyperbola across its pole):
-// its samples are then computed in order on one thread.
+// Whether a model's curve sample may read the previous sample's y (the hyperbola across its pole).
 template <class M>
 inline constexpr bool kSampleReadsPrevious = requires { requires M::kSampleReadsPrevious; };
+
+// Whether the samples between first and last are independent of each other, so that they may be
+// computed on several threads: always, unless the model's samples may read the previous one and
+// it cannot rule that out over this range (a pole within reach); those are computed in order on
+// one thread.
+template <class M>
+bool SamplesIndependent(const typename M::Coefficients& c, Extended first, Extended last) {
+  if constexpr (kSampleReadsPrevious<M>) {
+    return M::SamplesReadNoPrevious(c, first, last);
+  } else {
+    return true;
+  }
+}
 
 // The two coefficients a and b of every model but the quadratic one.
 struct CoefficientPair {
@@ -262,6 +290,39 @@ struct FirstPassState {
   };
 };
 
+// Converts the X and Y texts of the data rows into `points`, spread over the work's threads,
+// round by round; `rows`, when not empty, holds the grid row of each point (else point k is on
+// row k + 1). False as soon as a text is not a number: the points converted so far stay, and the
+// first pass then converts the texts itself, in row order, so that the first bad one is reported.
+inline bool ConvertDataRows(const GridTable& grid, char separator, std::size_t count,
+                            const std::vector<int>& rows, DataPoints& points,
+                            const WorkContext& work) {
+  constexpr std::size_t kRound = 1 << 16;
+  for (std::size_t begin = 0; begin < count; begin += kRound) {
+    work.progress.Report(begin, count);
+    const std::size_t end = std::min(begin + kRound, count);
+    points.x.resize(end);
+    points.y.resize(end);
+    std::atomic<bool> numbers{true};
+    // Whether a chunk was clean does not matter here: a conversion raises no fault that counts.
+    static_cast<void>(fp::CleanInParallel(
+        end - begin,
+        [&](std::size_t from, std::size_t to) {
+          for (std::size_t k = begin + from; k < begin + to; ++k) {
+            const int row = rows.empty() ? static_cast<int>(k) + 1 : rows[k];
+            if (!TryTextToFloat(grid.Cell(1, row), separator, points.x[k]) ||
+                !TryTextToFloat(grid.Cell(2, row), separator, points.y[k])) {
+              numbers.store(false, std::memory_order_relaxed);
+              return;
+            }
+          }
+        },
+        work));
+    if (!numbers.load(std::memory_order_relaxed)) return false;
+  }
+  return true;
+}
+
 // Steps 2-3: the first pass over the data rows 1..RowCount - 1 that are not empty (n of them),
 // each converted and added to the sums in the model's order. Throws the conversion error of the
 // first bad text, or the error of the first failing operation, naming the first row in row order;
@@ -279,10 +340,20 @@ FirstPassResult<M> FirstPass(const GridTable& grid, char separator, const WorkCo
   }
   const bool skips_rows = count != static_cast<std::size_t>(rows);
   result.n = static_cast<Extended>(count);
-  // Room for every point, filled as the rows are read: a long grid whose first row is bad costs
-  // no memory for the rest.
+  // Room for every point, filled a round of rows at a time: a long grid whose first round holds
+  // a bad text costs no memory for the rest.
   ReserveOnHugePages(result.points.x, count);
   ReserveOnHugePages(result.points.y, count);
+  std::vector<int> point_rows;
+  if (skips_rows) {
+    point_rows.reserve(count);
+    for (int row = 1; row <= rows; ++row) {
+      if (!IsEmptyDataRow(grid, row)) point_rows.push_back(row);
+    }
+  }
+  const bool converted =
+      ConvertDataRows(grid, separator, count, point_rows, result.points, work.Part(0, 0.6));
+  const WorkContext sums_work = work.Part(0.6, 1);
   typename FirstPassState<M>::template Of<Extended> state{};
   const auto row_count = static_cast<std::size_t>(rows);
   fp::GuardedRows<FirstPassState<M>::template Of>(
@@ -294,11 +365,11 @@ FirstPassResult<M> FirstPass(const GridTable& grid, char separator, const WorkCo
         if constexpr (std::is_same_v<T, fp::Checked>) {
           if (failing_row) *failing_row = row;
         }
-        RowReader<T> reader(grid, result.points, s.points, row, separator);
+        RowReader<T> reader(grid, result.points, s.points, row, separator, converted);
         M::FirstRow(s.sums, reader, T(result.n));
         ++s.points;
       },
-      [&](std::size_t first) { work.progress.Report(first, row_count); });
+      [&](std::size_t first) { sums_work.progress.Report(first, row_count); });
   result.sums = state.sums;
   return result;
 }
@@ -355,7 +426,8 @@ FitResult RunSteps(Model model, const FitTarget& target, FirstPassResult<M>& fir
   };
   try {
     SampleCurve(target.curve, fields.CurveXFirst, fields.CurveXLast, m, sample,
-                !kSampleReadsPrevious<M>, work.Part(0.5, 0.8), &failure.sample_x);
+                SamplesIndependent<M>(c, fields.CurveXFirst, fields.CurveXLast),
+                work.Part(0.5, 0.8), &failure.sample_x);
   } catch (const EOverflow&) {
     // The value there, when it is only too large for the chart's doubles.
     LnMemo memo;

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -88,12 +89,12 @@ TEST(ParallelPasses, GiveTheResultsOfOneThreadBitForBit) {
   }
 }
 
-// The inverse model on x in [-39.0625, 39.0625]: the step is exactly 1/1024, so sample 40000 of
-// 80001 is x = 0, in a later round of chunks. The curve keeps the 40000 samples before it; a fit
-// that does not keep its samples still ends with the same error and report.
+// The inverse model on x in [-39.0625, 39.0625]: the step is exactly 1/4096, so sample 160000 of
+// 320001 is x = 0, in a later round of chunks. The curve keeps the 160000 samples before it; a
+// fit that does not keep its samples still ends with the same error and report.
 TEST(ParallelPasses, AFailingSampleInALaterChunkCutsTheCurveThere) {
   std::vector<long double> xs, ys;
-  const std::size_t n = 4000;
+  const std::size_t n = 16000;
   for (std::size_t i = 0; i < n; ++i) {
     const long double x = -39.0625L + 78.125L * static_cast<long double>(i) / (n - 1);
     xs.push_back(x);
@@ -107,9 +108,80 @@ TEST(ParallelPasses, AFailingSampleInALaterChunkCutsTheCurveThere) {
               "Floating point division by zero. The Inverse model takes 1/x, and its curve from "
               "X = -39.0625 to X = 39.0625 passes through X = 0.");
     EXPECT_TRUE(run.lines.empty());
-    EXPECT_EQ(run.xs.size(), keep ? 40000u : 0u);
+    EXPECT_EQ(run.xs.size(), keep ? 160000u : 0u);
     if (keep) {
-      EXPECT_EQ(run.xs.back(), -1.0 / 1024);
+      EXPECT_EQ(run.xs.back(), -1.0 / 4096);
+    }
+  }
+}
+
+// y = 2x/(x - 1), whose pole is at x = 1, over ranges that hold it, end just short of its
+// threshold or just beyond it: the samples near the pole read the previous one, so only a range
+// clear of it may spread the samples over threads, and the curve must be that of one thread. In
+// the first range the pole is sample 4096 exactly (steps of 2^-13), where a later chunk of
+// samples starts.
+TEST(ParallelPasses, TheHyperbolaCurveIsThatOfOneThreadNearItsPole) {
+  const std::pair<long double, long double> ranges[] = {
+      {0.5L, 1.4765625L}, {1 + 1e-7L, 3}, {1 + 1e-5L, 3}, {-3, 1 - 1e-7L}, {3, 1 - 1e-5L}};
+  for (const auto& [from, to] : ranges) {
+    std::vector<long double> xs, ys;
+    const std::size_t n = 400;
+    for (std::size_t i = 0; i < n; ++i) {
+      xs.push_back(from + (to - from) * static_cast<long double>(i) / (n - 1));
+      ys.push_back(2 * xs.back() / (xs.back() - 1));
+    }
+    const testing::Rows rows = NumberRows(xs, ys);
+    const FitRun one = FitOnce(rows, Model::kHyperbola, true, 1);
+    const FitRun spread = FitOnce(rows, Model::kHyperbola, true, 8);
+    SCOPED_TRACE(std::to_string(static_cast<double>(from)) + " to " +
+                 std::to_string(static_cast<double>(to)));
+    EXPECT_EQ(spread.error, one.error);
+    EXPECT_EQ(spread.lines, one.lines);
+    ASSERT_EQ(spread.xs.size(), 20 * n + 1);
+    EXPECT_TRUE(spread.ys == one.ys);
+    for (std::size_t i = 1; i < spread.xs.size(); ++i) {
+      if (std::abs(spread.xs[i] - 1) < 1e-6) EXPECT_EQ(spread.ys[i], spread.ys[i - 1]) << i;
+    }
+  }
+}
+
+// The data texts are converted on several threads before the pass sums them in row order. Empty
+// rows between the data, and rounds of rows beyond the first, must give each point its own row;
+// a bad text, wherever it is, must still end the fit at the first one in row order.
+TEST(ParallelPasses, ReadEveryRowAsItsOwnAndStopAtTheFirstBadText) {
+  struct Case {
+    std::size_t blank_every;                       // 0: no empty rows
+    std::vector<std::pair<std::size_t, int>> bad;  // row index, column (1 X, 2 Y)
+    std::string error;                             // none without bad texts
+  };
+  const Case cases[] = {
+      {0, {}, ""},
+      {7, {}, ""},
+      {7,
+       {{140000, 2}, {90001, 1}},
+       "'x' is not a valid floating point value. Row 90002, column X."},
+      {0, {{3, 2}, {150000, 1}}, "'x' is not a valid floating point value. Row 4, column Y."},
+  };
+  for (const Case& c : cases) {
+    testing::Rows rows, compact;  // compact: without the empty rows
+    for (std::size_t i = 0; i < 160000; ++i) {
+      if (c.blank_every != 0 && i % c.blank_every == 3) {
+        rows.emplace_back("", "");
+        continue;
+      }
+      const long long x = static_cast<long long>(i % 1000);
+      const long long noise = static_cast<long long>(i * 7919 % 13) - 6;
+      rows.emplace_back(std::to_string(x), std::to_string(2 + 3 * x + noise));
+      compact.push_back(rows.back());
+    }
+    for (const auto& [row, column] : c.bad) {
+      (column == 1 ? rows[row].first : rows[row].second) = "x";
+    }
+    SCOPED_TRACE("empty rows every " + std::to_string(c.blank_every));
+    const FitRun run = FitOnce(rows, Model::kLinear, false, 8);
+    EXPECT_EQ(run.error, c.error);
+    if (c.error.empty()) {
+      EXPECT_EQ(run.lines, FitOnce(compact, Model::kLinear, false, 1).lines);
     }
   }
 }
