@@ -1,6 +1,8 @@
 #include "common/parallel.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -58,6 +60,7 @@ class WorkerPool {
       helpers_wanted_ = helpers;
       helpers_joined_ = 0;
       generation = ++generation_;
+      published_.store(generation, std::memory_order_release);
     }
     if (helpers > 0) wake_.notify_all();
     Help(generation);
@@ -76,7 +79,9 @@ class WorkerPool {
   std::size_t StartWorkers(std::size_t wanted) {
     while (workers_.size() < wanted && !cannot_start_) {
       try {
-        std::jthread worker([this](std::stop_token stop) { Work(stop); });
+        // The calling thread keeps a core busy; a worker beyond the other cores does not watch.
+        const bool watches = workers_.size() + 2 <= std::thread::hardware_concurrency();
+        std::jthread worker([this, watches](std::stop_token stop) { Work(stop, watches); });
         std::lock_guard state(mutex_);
         workers_.push_back(std::move(worker));
       } catch (const std::system_error&) {
@@ -88,9 +93,13 @@ class WorkerPool {
     return std::min(workers_.size(), wanted);
   }
 
-  void Work(std::stop_token stop) {
+  // A pass runs its rounds as jobs one after another. Waking a sleeping thread takes tens of
+  // microseconds, as much as a round's share of work in many passes: a worker that has a core of
+  // its own (`watches`) therefore watches for the next job for a while before it sleeps.
+  void Work(std::stop_token stop, bool watches) {
     std::uint64_t seen = 0;
     for (;;) {
+      if (watches) WatchForNextJob(seen, stop);
       std::uint64_t generation;
       {
         std::unique_lock state(mutex_);
@@ -100,6 +109,15 @@ class WorkerPool {
         ++helpers_joined_;
       }
       Help(generation);
+    }
+  }
+
+  void WatchForNextJob(std::uint64_t seen, const std::stop_token& stop) const {
+    constexpr auto kWatch = std::chrono::microseconds(300);
+    const auto until = std::chrono::steady_clock::now() + kWatch;
+    while (published_.load(std::memory_order_acquire) == seen && !stop.stop_requested() &&
+           std::chrono::steady_clock::now() < until) {
+      for (int i = 0; i < 16; ++i) __builtin_ia32_pause();
     }
   }
 
@@ -142,6 +160,7 @@ class WorkerPool {
   bool abandoned_ = false;
   std::exception_ptr error_;
   std::uint64_t generation_ = 0;
+  std::atomic<std::uint64_t> published_{0};  // generation_, for the watching workers
   std::vector<std::jthread> workers_;
 };
 

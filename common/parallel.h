@@ -9,6 +9,7 @@
 // Threads share nothing but what the caller hands them; a flag several of them write is a
 // std::atomic. Caches (the logarithm memo) belong to one chunk on one thread.
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <functional>
@@ -52,10 +53,15 @@ namespace fp {
 // `RanClean`, spread over the work's threads, and tells whether every chunk was clean. Every
 // chunk runs. The caller then redoes the work in row order, checked, when one was not: that is
 // where the first failing operation is found. Before each chunk the work's observer is asked
-// whether to stop (then `Cancelled` ends the pass).
+// whether to stop (then `Cancelled` ends the pass). Unless `chunk_size` says otherwise, chunks
+// hold 4096 to 8192 rows, about four per thread, so that the threads finish together.
 template <class Chunk>
 bool CleanInParallel(std::size_t count, Chunk&& chunk, const WorkContext& work,
-                     std::size_t chunk_size = 8192) {
+                     std::size_t chunk_size = 0) {
+  const std::size_t threads = work.Threads();
+  if (chunk_size == 0) {
+    chunk_size = std::clamp<std::size_t>((count + 4 * threads - 1) / (4 * threads), 4096, 8192);
+  }
   const std::size_t chunks = (count + chunk_size - 1) / chunk_size;
   const auto run = [&](std::size_t c) {
     work.progress.CheckStop();
@@ -63,7 +69,6 @@ bool CleanInParallel(std::size_t count, Chunk&& chunk, const WorkContext& work,
     const std::size_t last = first + chunk_size < count ? first + chunk_size : count;
     return RanClean([&] { chunk(first, last); });
   };
-  const std::size_t threads = work.Threads();
   if (chunks <= 1 || threads == 1) {
     bool clean = true;
     for (std::size_t c = 0; c < chunks; ++c) clean = run(c) && clean;

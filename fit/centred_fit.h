@@ -114,19 +114,24 @@ namespace detail {
 
 // Rows per round of the passes below: a round's values fit in a small buffer.
 inline constexpr std::size_t kPairRound = 1 << 16;
+// Fewer rows than this are gone through on the calling thread alone.
+inline constexpr std::size_t kSpreadRows = 1 << 15;
 
 // Computes value(i, first, second) for the rows [0, count) and hands them round by round to
 // add(pair, size) on the calling thread, which sums pair(k) = (first, second) of the round's row k
-// for k < size in row order. kInline: the values are computed as they are added (cheap ones);
-// else on the work's threads beforehand. False as soon as a row or an addition raised a
+// for k < size in row order. The values are computed as they are added when kInline says they
+// are cheap, or when the rows are too few to repay spreading them (waking the threads, the
+// buffers); else on the work's threads beforehand. False as soon as a row or an addition raised a
 // floating-point fault.
 template <bool kInline, class Value, class Add>
 bool PairsInRowOrder(std::size_t count, const WorkContext& work, Value&& value, Add&& add) {
-  std::vector<Extended> first(kInline ? 0 : std::min(count, kPairRound)), second(first.size());
+  const bool inline_values = kInline || count < kSpreadRows;
+  std::vector<Extended> first(inline_values ? 0 : std::min(count, kPairRound)),
+      second(first.size());
   for (std::size_t begin = 0; begin < count; begin += kPairRound) {
     work.progress.Report(begin, count);
     const std::size_t size = std::min(kPairRound, count - begin);
-    if constexpr (kInline) {
+    if (inline_values) {
       if (!fp::RanClean([&] {
             add(
                 [&](std::size_t k) {

@@ -27,6 +27,7 @@ struct LineThrough {
   using Sums = Linear::Sums<T>;  // s0, Su as sx, Suu as sxx, Sv as sy, Suv as sxy
   using Coefficients = CoefficientPair;
   static constexpr bool kSampleReadsPrevious = requires { requires Shape::kSampleReadsPrevious; };
+  static constexpr bool kCheapSample = requires { requires Shape::kCheapSample; };
 
   // X is transformed as soon as it is read, before Y is converted; the mean uses the
   // untransformed y.
@@ -105,6 +106,7 @@ struct Logarithmic : OnY<Logarithmic> {
 
 // ŷ = b/x + a, at every curve sample: one falling on x = 0 divides by zero.
 struct Inverse : OnY<Inverse> {
+  static constexpr bool kCheapSample = true;
   using UAxis = ReciprocalAxis;
   template <class T>
   static T U(T x) {
@@ -143,6 +145,7 @@ struct Hyperbola {
   // The curve skips the pole: a sample whose b + x is within the threshold of zero repeats the
   // previous sample's y (0 for the first), so the polyline runs flat across it.
   static constexpr bool kSampleReadsPrevious = true;
+  static constexpr bool kCheapSample = true;
   template <class T>
   static T Sample(const CoefficientPair& c, T x, T previous_y) {
     if (fp::Abs(T(c.b) + x) > T(kConvergenceThreshold)) return Value(c, x);

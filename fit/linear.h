@@ -65,6 +65,7 @@ struct Linear {
   static T Fitted(const Coefficients& c, T x, LnMemo&) {
     return T(c.b) * x + T(c.a);
   }
+  static constexpr bool kCheapSample = true;
   template <class T>
   static T Sample(const Coefficients& c, T x, T, LnMemo& memo) {
     return Fitted(c, x, memo);

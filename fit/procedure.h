@@ -18,6 +18,7 @@
 //   kSampleReadsPrevious, SamplesReadNoPrevious(const Coefficients&, Extended first, Extended last)
 //                                           only for a Sample that may read previous_y: whether
 //                                           none between first and last does
+//   kCheapSample                            optional: a sample is a few arithmetic operations
 //   Report(const Coefficients&)             the coefficients' names and values, in order
 //
 // The LnMemo handed to Fitted and Sample belongs to the chunk of rows or samples at hand, on one
@@ -30,6 +31,7 @@
 #include <atomic>
 #include <concepts>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -153,7 +155,7 @@ concept FitModel = HasPassSums<M> && HasFirstRow<M> && HasSolve<M> && HasCurve<M
 // `failing_x` (when given).
 template <class SampleFn>
 void SampleCurve(CurveSink* curve, Extended first, Extended last, long long m, SampleFn&& sample,
-                 bool samples_independent, const WorkContext& work,
+                 bool samples_independent, bool cheap_samples, const WorkContext& work,
                  Extended* failing_x = nullptr) {
   const Extended step = fp::RunChecked([&] {
     return ((fp::Checked(last) - fp::Checked(first)) / fp::Checked(static_cast<Extended>(m))).v;
@@ -162,13 +164,19 @@ void SampleCurve(CurveSink* curve, Extended first, Extended last, long long m, S
 
   constexpr long long kChunk = 4096;
   const long long count = m + 1;
-  // Rounds of at least 32 chunks: waking the threads for a round takes tens of microseconds.
+  // Samples are spread over the threads when there are enough of them to repay waking the
+  // threads (four times as many when each is a few operations): in rounds of 4 chunks per thread,
+  // growing up to 32 chunks while the curve still has 8 rounds or more (fewer rounds, fewer waits
+  // for the slowest chunk of a round).
   const long long per_round =
-      samples_independent && count > kChunk
-          ? std::max(32LL, 4 * static_cast<long long>(work.Threads()))
+      samples_independent && count >= (cheap_samples ? 64 : 16) * kChunk
+          ? std::max(4 * static_cast<long long>(work.Threads()),
+                     std::min(32LL, count / (8 * kChunk)))
           : 1;
-  std::vector<double> xs(static_cast<std::size_t>(per_round * kChunk));
-  std::vector<double> ys(xs.size());
+  // Room for a round's samples, and no more than there are (not zeroed: every sample is written
+  // before it is read).
+  const auto room = static_cast<std::size_t>(std::min(per_round * kChunk, count));
+  const std::unique_ptr<double[]> xs(new double[room]), ys(new double[room]);
   std::vector<Extended> last_y(static_cast<std::size_t>(per_round));
   std::vector<char> clean(static_cast<std::size_t>(per_round));
   Extended previous_y = 0;
@@ -183,8 +191,8 @@ void SampleCurve(CurveSink* curve, Extended first, Extended last, long long m, S
     auto compute = [&](std::size_t c) {
       work.progress.CheckStop();
       const auto [begin, end] = chunk_range(c);
-      double* chunk_xs = xs.data() + c * kChunk;
-      double* chunk_ys = ys.data() + c * kChunk;
+      double* chunk_xs = xs.get() + c * kChunk;
+      double* chunk_ys = ys.get() + c * kChunk;
       Extended chunk_last_y = 0;
       LnMemo memo;
       clean[c] = fp::RanClean(
@@ -217,7 +225,7 @@ void SampleCurve(CurveSink* curve, Extended first, Extended last, long long m, S
       const auto [begin, end] = chunk_range(c);
       if (clean[c]) {
         if (curve) {
-          curve->Add(xs.data() + c * kChunk, ys.data() + c * kChunk,
+          curve->Add(xs.get() + c * kChunk, ys.get() + c * kChunk,
                      static_cast<std::size_t>(end - begin));
         }
         previous_y = last_y[c];
@@ -250,6 +258,10 @@ inline constexpr std::size_t kRoundRows = 1 << 16;
 // Whether a model's curve sample may read the previous sample's y (the hyperbola across its pole).
 template <class M>
 inline constexpr bool kSampleReadsPrevious = requires { requires M::kSampleReadsPrevious; };
+
+// Whether a model's curve sample is a few arithmetic operations, no logarithm or power.
+template <class M>
+inline constexpr bool kCheapSample = requires { requires M::kCheapSample; };
 
 // Whether the samples between first and last are independent of each other, so that they may be
 // computed on several threads: always, unless the model's samples may read the previous one and
@@ -426,7 +438,7 @@ FitResult RunSteps(Model model, const FitTarget& target, FirstPassResult<M>& fir
   };
   try {
     SampleCurve(target.curve, fields.CurveXFirst, fields.CurveXLast, m, sample,
-                SamplesIndependent<M>(c, fields.CurveXFirst, fields.CurveXLast),
+                SamplesIndependent<M>(c, fields.CurveXFirst, fields.CurveXLast), kCheapSample<M>,
                 work.Part(0.5, 0.8), &failure.sample_x);
   } catch (const EOverflow&) {
     // The value there, when it is only too large for the chart's doubles.

@@ -52,6 +52,7 @@ struct Quadratic {
     const T line = T(c.b) * x + T(c.a);
     return line + (T(c.c) * x) * x;
   }
+  static constexpr bool kCheapSample = true;
   template <class T>
   static T Sample(const Coefficients& c, T x, T, LnMemo& memo) {
     return Fitted(c, x, memo);
