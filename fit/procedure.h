@@ -433,21 +433,34 @@ FitResult RunSteps(Model model, const FitTarget& target, FirstPassResult<M>& fir
 
   // 7. Sample the curve: 20 points per data row, m + 1 in all.
   const long long m = 20LL * static_cast<long long>(n);
+  const bool independent = SamplesIndependent<M>(c, fields.CurveXFirst, fields.CurveXLast);
+  const auto run_samples = [&](const auto& sample) {
+    try {
+      SampleCurve(target.curve, fields.CurveXFirst, fields.CurveXLast, m, sample, independent,
+                  kCheapSample<M>, work.Part(0.5, 0.8), &failure.sample_x);
+    } catch (const EOverflow&) {
+      // The value there, when it is only too large for the chart's doubles.
+      LnMemo memo;
+      Extended y = 0;
+      if (fp::RanClean([&] { y = sample(failure.sample_x, Extended(0), memo); }, y)) {
+        failure.sample_y = y;
+      }
+      throw;
+    }
+  };
   const auto sample = [&](auto x, auto previous_y, LnMemo& memo) {
     return M::Sample(c, x, previous_y, memo);
   };
-  try {
-    SampleCurve(target.curve, fields.CurveXFirst, fields.CurveXLast, m, sample,
-                SamplesIndependent<M>(c, fields.CurveXFirst, fields.CurveXLast), kCheapSample<M>,
-                work.Part(0.5, 0.8), &failure.sample_x);
-  } catch (const EOverflow&) {
-    // The value there, when it is only too large for the chart's doubles.
-    LnMemo memo;
-    Extended y = 0;
-    if (fp::RanClean([&] { y = sample(failure.sample_x, Extended(0), memo); }, y)) {
-      failure.sample_y = y;
+  if constexpr (kSampleReadsPrevious<M>) {
+    // Where no sample can read the previous one, each is the fitted value there: computed as
+    // such, a sample does not wait for the one before it.
+    if (independent) {
+      run_samples([&](auto x, auto, LnMemo& memo) { return M::Fitted(c, x, memo); });
+    } else {
+      run_samples(sample);
     }
-    throw;
+  } else {
+    run_samples(sample);
   }
   failure.stage = FitStage::kSecondPass;
   for (const ReportValue& value : M::Report(c)) failure.coefficients.push_back(value.value);
