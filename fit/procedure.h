@@ -55,9 +55,9 @@ namespace tarvolen::fit {
 template <class T>
 class RowReader {
  public:
-  // `converted`: the point's numbers are in `points` already (every text was a number).
+  // `converted`: the points below it hold their numbers already.
   RowReader(const GridTable& grid, DataPoints& points, std::size_t index, int row, char separator,
-            bool converted = false)
+            std::size_t converted = 0)
       : grid_(grid),
         points_(points),
         index_(index),
@@ -69,7 +69,7 @@ class RowReader {
 
  private:
   Extended Read(int column, std::vector<Extended>& values) {
-    if (converted_) return values[index_];
+    if (index_ < converted_) return values[index_];
     const Extended value = CellToFloat(grid_.Cell(column, row_), separator_, column, row_);
     if (values.size() <= index_) values.resize(index_ + 1);
     values[index_] = value;
@@ -81,7 +81,7 @@ class RowReader {
   std::size_t index_;
   int row_;
   char separator_;
-  bool converted_;
+  std::size_t converted_;
 };
 
 // The running sums of the second pass; `sse` is what StdError holds meanwhile.
@@ -302,17 +302,25 @@ struct FirstPassState {
   };
 };
 
-// Converts the X and Y texts of the data rows into `points`, spread over the work's threads,
-// round by round; `rows`, when not empty, holds the grid row of each point (else point k is on
-// row k + 1). False as soon as a text is not a number: the points converted so far stay, and the
-// first pass then converts the texts itself, in row order, so that the first bad one is reported.
-inline bool ConvertDataRows(const GridTable& grid, char separator, std::size_t count,
-                            const std::vector<int>& rows, DataPoints& points,
-                            const WorkContext& work) {
+// Converts the X and Y texts of the `count` data rows into `points`, spread over the work's
+// threads, round by round; with `skips_rows`, rows whose X and Y are both blank hold no point
+// (else point k is on row k + 1). Returns how many points hold their numbers: all of them, or
+// those before the round where a text is not a number. The first pass converts the texts from
+// there on itself, in row order, so that the first bad one is reported.
+inline std::size_t ConvertDataRows(const GridTable& grid, char separator, std::size_t count,
+                                   bool skips_rows, DataPoints& points, const WorkContext& work) {
   constexpr std::size_t kRound = 1 << 16;
+  std::vector<int> rows;  // with skips_rows: the grid row of each point of the round
+  int next_row = 1;
   for (std::size_t begin = 0; begin < count; begin += kRound) {
     work.progress.Report(begin, count);
     const std::size_t end = std::min(begin + kRound, count);
+    if (skips_rows) {
+      rows.clear();
+      for (; rows.size() < end - begin; ++next_row) {
+        if (!IsEmptyDataRow(grid, next_row)) rows.push_back(next_row);
+      }
+    }
     points.x.resize(end);
     points.y.resize(end);
     std::atomic<bool> numbers{true};
@@ -320,19 +328,19 @@ inline bool ConvertDataRows(const GridTable& grid, char separator, std::size_t c
     static_cast<void>(fp::CleanInParallel(
         end - begin,
         [&](std::size_t from, std::size_t to) {
-          for (std::size_t k = begin + from; k < begin + to; ++k) {
-            const int row = rows.empty() ? static_cast<int>(k) + 1 : rows[k];
-            if (!TryTextToFloat(grid.Cell(1, row), separator, points.x[k]) ||
-                !TryTextToFloat(grid.Cell(2, row), separator, points.y[k])) {
+          for (std::size_t k = from; k < to; ++k) {
+            const int row = skips_rows ? rows[k] : static_cast<int>(begin + k) + 1;
+            if (!TryTextToFloat(grid.Cell(1, row), separator, points.x[begin + k]) ||
+                !TryTextToFloat(grid.Cell(2, row), separator, points.y[begin + k])) {
               numbers.store(false, std::memory_order_relaxed);
               return;
             }
           }
         },
         work));
-    if (!numbers.load(std::memory_order_relaxed)) return false;
+    if (!numbers.load(std::memory_order_relaxed)) return begin;
   }
-  return true;
+  return count;
 }
 
 // Steps 2-3: the first pass over the data rows 1..RowCount - 1 that are not empty (n of them),
@@ -356,15 +364,8 @@ FirstPassResult<M> FirstPass(const GridTable& grid, char separator, const WorkCo
   // a bad text costs no memory for the rest.
   ReserveOnHugePages(result.points.x, count);
   ReserveOnHugePages(result.points.y, count);
-  std::vector<int> point_rows;
-  if (skips_rows) {
-    point_rows.reserve(count);
-    for (int row = 1; row <= rows; ++row) {
-      if (!IsEmptyDataRow(grid, row)) point_rows.push_back(row);
-    }
-  }
-  const bool converted =
-      ConvertDataRows(grid, separator, count, point_rows, result.points, work.Part(0, 0.6));
+  const std::size_t converted =
+      ConvertDataRows(grid, separator, count, skips_rows, result.points, work.Part(0, 0.6));
   const WorkContext sums_work = work.Part(0.6, 1);
   typename FirstPassState<M>::template Of<Extended> state{};
   const auto row_count = static_cast<std::size_t>(rows);
