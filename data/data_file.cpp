@@ -10,6 +10,7 @@
 
 #include "common/file_io.h"
 #include "common/parallel.h"
+#include "data/csv.h"
 #include "data/load_rows.h"
 
 namespace tarvolen {
@@ -112,17 +113,6 @@ void SplitTextFields(std::string_view line, Sink&& sink) {
 constexpr std::size_t kPiecesFrom = std::size_t{1} << 20;
 constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
 
-// The position just after the first line end at or after `from` (a CR LF pair taken whole), or
-// the end of the text: a line end is always a safe cut, as no field runs past one.
-std::size_t AfterLineEnd(std::string_view text, std::size_t from) {
-  const std::size_t n = text.size();
-  std::size_t i = from;
-  while (i < n && text[i] != '\r' && text[i] != '\n') ++i;
-  if (i == n) return n;
-  if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-  return i + 1;
-}
-
 // Whole lines of the text, filled on whichever thread takes them.
 struct Piece {
   std::string_view text;
@@ -140,38 +130,26 @@ struct Piece {
 };
 
 // Fills the rows of `piece` up to row `last_row`, as FillGridFromText fills them, into a grid
-// whose shown columns store every row the load writes.
+// whose shown columns store every row the load writes. Fields past the shown columns are kept
+// for later: the row's hidden cells are emptied now and written once every piece is in.
 void FillPiece(GridTable& grid, Piece& piece, int last_row) {
-  const char* p = piece.text.data();
-  const char* const end = p + piece.text.size();
   const auto last = static_cast<std::size_t>(last_row);
+  std::size_t pos = 0;
   for (std::size_t k = 0; k < piece.count.lines && piece.first_row + k <= last; ++k) {
     const int row = static_cast<int>(piece.first_row + k);
-    const char* brk = p;
-    while (brk < end && *brk != '\r' && *brk != '\n') ++brk;
-    const std::string_view line(p, static_cast<std::size_t>(brk - p));
-    if (line.empty()) {
-      grid.ClearCellsFrom(0, row);
-    } else {
-      load_rows::WriteRowNumber(grid, row);
-      piece.written[0] = row;
-      int fields = 0;
-      SplitTextFields(line, [&](int field, std::string&& text) {
+    const CsvRecord line = NextLine(piece.text, pos);
+    pos = line.next;
+    if (!line.content.empty()) piece.written[0] = row;
+    load_rows::FillRow(grid, row, line.content.empty(), [&](auto&& sink) {
+      SplitTextFields(line.content, [&](int field, std::string&& text) {
         if (field < GridTable::kColCount) {
-          grid.SetCell(field, row, std::move(text));
           piece.written[field] = row;
+          sink(field, std::move(text));
         } else {
           piece.hidden.push_back({row, field, std::move(text)});
         }
-        fields = field;
       });
-      grid.ClearCellsFrom(fields + 1, row);
-    }
-    p = brk;
-    if (p < end) {
-      ++p;
-      if (*brk == '\r' && p < end && *p == '\n') ++p;
-    }
+    });
   }
 }
 
@@ -183,7 +161,8 @@ void FillGridFromTextInPieces(std::string_view bytes, GridTable& grid, std::size
   std::vector<Piece> pieces;
   const std::size_t step = std::max<std::size_t>(piece_bytes, 1);
   for (std::size_t begin = 0; begin < text.size();) {
-    const std::size_t end = AfterLineEnd(text, std::min(text.size(), begin + step) - 1);
+    // A line end is always a safe cut, as no field runs past one.
+    const std::size_t end = NextLine(text, std::min(text.size(), begin + step) - 1).next;
     pieces.emplace_back().text = text.substr(begin, end - begin);
     begin = end;
   }
@@ -252,20 +231,13 @@ void FillGridFromText(std::string_view bytes, GridTable& grid, const Progress& p
   const LineCount count = CountLines(text);
   const int line_count = load_rows::StartLoad(grid, count.lines, count.last_filled);
 
-  const char* p = text.data();
-  const char* const end = p + text.size();
+  std::size_t pos = 0;
   for (int row = 1; row <= line_count; ++row) {
     progress.ReportRow(row, line_count);
-    const char* brk = p;
-    while (brk < end && *brk != '\r' && *brk != '\n') ++brk;
-    const std::string_view line(p, static_cast<std::size_t>(brk - p));
-    load_rows::FillRow(grid, row, line.empty(),
-                       [line](auto&& sink) { SplitTextFields(line, sink); });
-    p = brk;
-    if (p < end) {
-      ++p;
-      if (*brk == '\r' && p < end && *p == '\n') ++p;
-    }
+    const CsvRecord line = NextLine(text, pos);
+    load_rows::FillRow(grid, row, line.content.empty(),
+                       [&line](auto&& sink) { SplitTextFields(line.content, sink); });
+    pos = line.next;
   }
   progress.ReportRow(line_count + 1, line_count);
 }
